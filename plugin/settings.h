@@ -1,0 +1,27 @@
+// The persisted settings record, the drawing size derived from it, and the INI file that holds them.
+// The file lives beside the library as "Smearscope.ini"; one section named by the description.
+#pragma once
+#include "plugin/vis_module.h"
+
+struct Settings {
+    int width = 640;
+    int height = 380;
+    bool fullscreen = false;
+    int configX = 50;
+    int configY = 50;
+    bool showSongTitle = false;
+    bool flashScreen = false;
+};
+
+extern Settings settings;
+extern int drawWidth;
+extern int drawHeight;
+
+const int kSettingsPathSize = 512;
+// Writes the settings file's path into buffer (kSettingsPathSize chars). Returns false, leaving an
+// empty buffer, when the library's own path does not fit or was truncated: never use a cut path.
+bool SettingsFilePath(VisModule* module, char* buffer);
+void LoadSettings(VisModule* module);
+void SaveSettings(VisModule* module);
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

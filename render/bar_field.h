@@ -1,0 +1,14 @@
+// The spectrum history (the last 32 snapshots) and the 32 x 32 field of bars drawn from it.
+// Rows are allocated once per load of the library, on the first frame.
+#pragma once
+
+const int kHistoryRows = 32;
+const int kSnapshotBytes = 64;
+
+extern unsigned char* SpectrumHistory[kHistoryRows];
+extern bool historyNeedsAllocation;
+
+void AllocateHistory();
+void ShiftInSpectrum(const unsigned char* snapshot);
+void DrawBarField();
+void DrawBar(float x, float z, float width, float level, float alpha);

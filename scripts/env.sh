@@ -1,0 +1,69 @@
+# Shared by scripts/test and scripts/demo: builds the project and prepares Wine under Xvfb.
+# Source it; it defines functions only.
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${SMEARSCOPE_BUILD:-$top/build}
+
+# The product is always the i686 build. Where this machine's kernel refuses 32-bit programs
+# (so wine32 cannot start), the tests run an x86_64 build of the same sources under wine64.
+smearscope_run_arch() {
+  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+}
+
+smearscope_build_arch() {
+  local arch=$1
+  cmake -S "$top" -B "$build/$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw.cmake" \
+    -DSMEARSCOPE_ARCH="$arch" -DFreeGLUT_DIR="$build/freeglut/$arch/lib/cmake/FreeGLUT" >/dev/null
+  cmake --build "$build/$arch" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate' || true
+  [ -f "$build/$arch/bin/smearscope-host.exe" ] && [ -f "$build/$arch/bin/vis_Smearscope.dll" ]
+}
+
+smearscope_build() {
+  run_arch=$(smearscope_run_arch)
+  bash "$top/scripts/setup" i686 "$run_arch"
+  smearscope_build_arch i686
+  [ "$run_arch" = i686 ] || smearscope_build_arch "$run_arch"
+  bin="$build/$run_arch/bin"
+}
+
+# Xvfb of our own on a free display number, stopped when the calling shell exits.
+# $1: screen geometry and depth, e.g. 1280x1024x24.
+smearscope_start_xvfb() {
+  local screen=${1:-1280x1024x24} n
+  for n in $(seq 90 140); do
+    { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    export DISPLAY=":$n"
+    return 0
+  done
+  echo "no free X display" >&2; return 1
+}
+
+smearscope_start_wine() {
+  if [ "$run_arch" = i686 ]; then
+    export WINEPREFIX="$build/wineprefix-i686" WINEARCH=win32 WINE=/usr/lib/wine/wine
+  else
+    export WINEPREFIX="$build/wineprefix-x86_64" WINEARCH=win64 WINE=/usr/lib/wine/wine64
+  fi
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/.smearscope-ready" ]; then
+    "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
+    # NOTE: without a window manager Wine waits about 2 s whenever a managed window closes.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+    # NOTE: Wine maps every face to Liberation Sans unless told; "times" should get Times metrics.
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v times /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1 </dev/null
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1 </dev/null
+    wineserver -w
+    touch "$WINEPREFIX/.smearscope-ready"
+  fi
+  # NOTE: Wine's services inherit the pipes of the first process; start them detached, else
+  # every CTest test waits for them.
+  (wineserver -p >/dev/null 2>&1 </dev/null &)
+  "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+smearscope_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

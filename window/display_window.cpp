@@ -1,0 +1,190 @@
+// The display window and its OpenGL context: start-up (Init), the full-screen mode change, tear-down.
+// Every failure is told in a fixed message box and ends the run through the quit flag.
+#include "window/display_window.h"
+#include "plugin/plugin.h"
+#include "plugin/settings.h"
+#include "render/glut_setup.h"
+#include "render/scene_state.h"
+#include "render/text.h"
+#include "window/window_proc.h"
+
+DisplayHandles displayHandles;
+
+namespace {
+
+PIXELFORMATDESCRIPTOR requestedFormat = {
+    sizeof(PIXELFORMATDESCRIPTOR), 1,
+    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+    PFD_TYPE_RGBA, 16,
+    0, 0, 0, 0, 0, 0, 0, 0,
+    16, 0, 0, 0, 0,
+    16, 0, 0,
+    PFD_MAIN_PLANE, 0, 0, 0, 0,
+};
+
+void FailStart(const char* text, UINT style = MB_OK | MB_ICONEXCLAMATION) {
+    MessageBoxA(nullptr, text, "ERROR", style);
+    quitRequested = true;
+}
+
+void ReportShutdown(const char* text) {
+    MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+}
+
+bool RegisterDisplayClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = DisplayWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kPluginDescription;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+// Scores how far a format with accumulation is from the request: fewer surplus bits is closer.
+int FormatDistance(const PIXELFORMATDESCRIPTOR& have, const PIXELFORMATDESCRIPTOR& want) {
+    auto gap = [](int a, int b) { return a > b ? a - b : 4 * (b - a); };
+    return gap(have.cColorBits, want.cColorBits) + gap(have.cDepthBits, want.cDepthBits)
+         + gap(have.cAccumBits, want.cAccumBits) + have.cStencilBits + have.cAuxBuffers;
+}
+
+// NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
+// buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
+// platform's answer when it has accumulation bits, else take the closest format that has them.
+int ChooseAccumulationFormat(HDC dc, int chosen) {
+    PIXELFORMATDESCRIPTOR have = {};
+    if (DescribePixelFormat(dc, chosen, sizeof(have), &have) && have.cAccumBits > 0) return chosen;
+    const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    int count = DescribePixelFormat(dc, 1, sizeof(have), &have);
+    int best = 0, bestDistance = 0;
+    for (int index = 1; index <= count; ++index) {
+        if (!DescribePixelFormat(dc, index, sizeof(have), &have)) continue;
+        if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA) continue;
+        if (have.cAccumBits == 0 || have.cDepthBits == 0) continue;
+        int distance = FormatDistance(have, requestedFormat);
+        if (best == 0 || distance < bestDistance) { best = index; bestDistance = distance; }
+    }
+    return best != 0 ? best : chosen;
+}
+
+// Client area of the drawing size at the remembered position.
+void CorrectWindowedSize(HWND window) {
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SetWindowPos(window, HWND_NOTOPMOST, settings.configX, settings.configY,
+                 drawWidth + (outer.right - outer.left) - (client.right - client.left),
+                 drawHeight + (outer.bottom - outer.top) - (client.bottom - client.top), 0);
+}
+
+}  // namespace
+
+bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
+    ZeroMemory(&displayHandles.savedMode, sizeof(DEVMODEA));
+    displayHandles.savedMode.dmSize = sizeof(DEVMODEA);
+    EnumDisplaySettingsA(nullptr, 0, &displayHandles.savedMode);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &displayHandles.savedMode);
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmBitsPerPel = bitsPerPixel;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+int Init(VisModule* module) {
+    LoadSettings(module);
+    displayHandles.libraryInstance = module->instance;
+    if (!RegisterDisplayClass(module->instance)) {
+        FailStart("Failed To Register The Window Class.");
+        return 0;
+    }
+    DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
+    if (settings.fullscreen) {
+        ShowCursor(FALSE);
+        if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) {
+            DestroyDisplayWindow();
+            FailStart("Cannot Change to Fullscreen.\nCheck the config.", MB_OK | MB_ICONERROR);
+            return 0;
+        }
+        ShowCursor(FALSE);
+        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        exStyle = WS_EX_APPWINDOW;
+    }
+    displayHandles.window = CreateWindowExA(exStyle, kPluginDescription, module->description, style,
+        settings.configX, settings.configY, drawWidth, drawHeight, module->parentWindow, nullptr,
+        module->instance, nullptr);
+    if (!displayHandles.window) {
+        DestroyDisplayWindow();
+        FailStart("Window Creation Error.");
+        return 0;
+    }
+    displayHandles.windowDC = GetDC(displayHandles.window);
+    if (!displayHandles.windowDC) {
+        DestroyDisplayWindow();
+        FailStart("Can't Create A GL Device Context.");
+        return 0;
+    }
+    int format = ChoosePixelFormat(displayHandles.windowDC, &requestedFormat);
+    if (!format) {
+        DestroyDisplayWindow();
+        FailStart("Can't Find A Suitable PixelFormat.");
+        return 0;
+    }
+    format = ChooseAccumulationFormat(displayHandles.windowDC, format);
+    if (!SetPixelFormat(displayHandles.windowDC, format, &requestedFormat)) {
+        DestroyDisplayWindow();
+        FailStart("Can't Set The PixelFormat.");
+        return 0;
+    }
+    displayHandles.renderContext = wglCreateContext(displayHandles.windowDC);
+    if (!displayHandles.renderContext) {
+        DestroyDisplayWindow();
+        FailStart("Can't Create A GL Rendering Context.");
+        return 0;
+    }
+    if (!wglMakeCurrent(displayHandles.windowDC, displayHandles.renderContext)) {
+        DestroyDisplayWindow();
+        FailStart("Can't Activate The GL Rendering Context.");
+        return 0;
+    }
+    SetWindowLongPtrA(displayHandles.window, GWLP_USERDATA, (LONG_PTR)module);
+    if (!settings.fullscreen) CorrectWindowedSize(displayHandles.window);
+    ShowWindow(displayHandles.window, SW_SHOWNORMAL);
+    SetForegroundWindow(displayHandles.window);
+    SetFocus(displayHandles.window);
+    // freeglut must be initialised before any frame can draw GLUT text; once per load.
+    GlutEnsureInitialised();
+    InitSceneState();
+    ResizeScene(drawWidth, drawHeight);
+    ApplySwapInterval(displayToggles.verticalSync);
+    return 0;
+}
+
+void DestroyDisplayWindow() {
+    TextFontDestroy();
+    if (settings.fullscreen) {
+        ChangeDisplaySettingsExA(nullptr, &displayHandles.savedMode, nullptr, CDS_RESET, nullptr);
+        ChangeDisplaySettingsA(nullptr, 0);
+        ShowCursor(TRUE);
+        ShowCursor(TRUE);
+    }
+    if (displayHandles.renderContext) {
+        if (!wglMakeCurrent(nullptr, nullptr)) ReportShutdown("Release Of DC And RC Failed.");
+        if (!wglDeleteContext(displayHandles.renderContext)) ReportShutdown("Release Rendering Context Failed.");
+        displayHandles.renderContext = nullptr;
+    }
+    if (displayHandles.windowDC) {
+        if (!ReleaseDC(displayHandles.window, displayHandles.windowDC)) ReportShutdown("Release Device Context Failed.");
+        displayHandles.windowDC = nullptr;
+    }
+    if (displayHandles.window) {
+        if (!DestroyWindow(displayHandles.window)) ReportShutdown("Could Not Release hWnd.");
+        displayHandles.window = nullptr;
+    }
+    if (!UnregisterClassA(kPluginDescription, displayHandles.libraryInstance))
+        ReportShutdown("Could Not Unregister Class.");
+}

@@ -1,0 +1,31 @@
+// Timed on-screen notices that confirm each key command and fade out over their lifetime.
+// The frame draws them every frame and drops the expired ones after the swap.
+#pragma once
+#include <list>
+#include <string>
+
+struct Notice {
+    std::string text;
+    float lifetime;
+    float start;
+    Notice(const char* text, float lifetime, float start);
+};
+
+// Fade of a notice at clock time now: 1 - t^2 with t the age over the lifetime.
+float NoticeAlpha(const Notice& notice, float now);
+
+class NoticeList {
+public:
+    void Add(const Notice& notice);
+    void Draw(float now, float x, float y, int width, int height);
+    void DropExpired();
+    const std::list<Notice>& Items() const { return notices; }
+    int ExpiredCount() const { return expiredCount; }
+    // Draws one line; replaced in native tests, where there is no GL.
+    typedef void (*LineDrawer)(const Notice& notice, float alpha, float x, float y, int width, int height);
+    static LineDrawer drawLine;
+private:
+    std::list<Notice> notices;
+    int expiredCount = 0;
+};
+extern NoticeList noticeList;

@@ -1,0 +1,65 @@
+// The display window's procedure: size and position tracking, window destruction, Escape, and
+// forwarding of every key that is not a command back to the host's window.
+#include "window/window_proc.h"
+#include "plugin/plugin.h"
+#include "plugin/settings.h"
+#include "render/scene_state.h"
+#include "window/display_window.h"
+
+DisplayToggles displayToggles;
+
+namespace {
+
+void StoreClientSize(LPARAM lParam) {
+    settings.width = drawWidth = LOWORD(lParam);
+    settings.height = drawHeight = HIWORD(lParam);
+    ResizeScene(drawWidth, drawHeight);
+    SaveSettings(&visModule);
+}
+
+// The position before the change the message announces; unreadable while the window is created.
+void StorePosition() {
+    RECT outer;
+    if (displayHandles.window && GetWindowRect(displayHandles.window, &outer)) {
+        settings.configX = outer.left;
+        settings.configY = outer.top;
+    }
+}
+
+void ForwardKey(HWND window, WPARAM wParam, LPARAM lParam) {
+    VisModule* module = (VisModule*)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (module) PostMessageA(module->parentWindow, WM_KEYDOWN, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        displayHandles.windowDC = GetDC(window);
+        return 0;
+    case WM_DESTROY:
+        quitRequested = true;
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        StoreClientSize(lParam);
+        return 0;
+    case WM_ACTIVATE:
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_WINDOWPOSCHANGING:
+        StorePosition();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) quitRequested = true;
+        else if (!RunKeyCommand(wParam)) ForwardKey(window, wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
