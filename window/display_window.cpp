@@ -81,6 +81,11 @@ void CorrectWindowedSize(HWND window) {
 
 }  // namespace
 
+int ChooseDisplayPixelFormat(HDC dc) {
+    int format = ChoosePixelFormat(dc, &requestedFormat);
+    return format ? ChooseAccumulationFormat(dc, format) : 0;
+}
+
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
     ZeroMemory(&displayHandles.savedMode, sizeof(DEVMODEA));
     displayHandles.savedMode.dmSize = sizeof(DEVMODEA);
@@ -128,13 +133,12 @@ int Init(VisModule* module) {
         FailStart("Can't Create A GL Device Context.");
         return 0;
     }
-    int format = ChoosePixelFormat(displayHandles.windowDC, &requestedFormat);
+    int format = ChooseDisplayPixelFormat(displayHandles.windowDC);
     if (!format) {
         DestroyDisplayWindow();
         FailStart("Can't Find A Suitable PixelFormat.");
         return 0;
     }
-    format = ChooseAccumulationFormat(displayHandles.windowDC, format);
     if (!SetPixelFormat(displayHandles.windowDC, format, &requestedFormat)) {
         DestroyDisplayWindow();
         FailStart("Can't Set The PixelFormat.");

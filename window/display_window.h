@@ -14,3 +14,5 @@ extern DisplayHandles displayHandles;
 
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel);
 void DestroyDisplayWindow();
+// The pixel format to set: the platform's choice, or the closest one with an accumulation buffer.
+int ChooseDisplayPixelFormat(HDC dc);
