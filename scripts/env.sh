@@ -25,6 +25,9 @@ smearscope_build() {
   bin="$build/$run_arch/bin"
 }
 
+# Wine sees the Unix root as drive Z:.
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
 # Xvfb of our own on a free display number, stopped when the calling shell exits.
 # $1: screen geometry and depth, e.g. 1280x1024x24.
 smearscope_start_xvfb() {
