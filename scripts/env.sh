@@ -12,7 +12,8 @@ smearscope_run_arch() {
 smearscope_build_arch() {
   local arch=$1
   cmake -S "$top" -B "$build/$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw.cmake" \
-    -DSMEARSCOPE_ARCH="$arch" -DFreeGLUT_DIR="$build/freeglut/$arch/lib/cmake/FreeGLUT" >/dev/null
+    -DSMEARSCOPE_ARCH="$arch" -DFreeGLUT_DIR="$build/freeglut/$arch/lib/cmake/FreeGLUT" \
+    -DKISSFFT_SOURCE_DIR="$(ls -d "$build"/kissfft/src/kissfft-*/ | head -n 1)" >/dev/null
   cmake --build "$build/$arch" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate' || true
   [ -f "$build/$arch/bin/smearscope-host.exe" ] && [ -f "$build/$arch/bin/vis_Smearscope.dll" ]
 }
