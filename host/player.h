@@ -1,0 +1,55 @@
+// The host's player: a playlist of WAV files (or the built-in demo track), its play position on
+// the clock, pause and seek, audio output when a device exists, and the blocks a plug-in reads.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "host/wav_format.h"
+
+struct PlaylistEntry {
+    std::string title;
+    AudioClip clip;
+};
+
+struct SpectrumAnalyser;
+
+class Player {
+public:
+    Player();
+    ~Player();
+    // Loads each file; one that cannot be read gets a one-line error on stderr naming it and its
+    // fault, and the rest still play. With no files, the demo track plays, looping.
+    void Open(const std::vector<std::string>& paths, const std::string& titleOverride);
+    bool Empty() const { return entries.empty(); }
+    // Advances to the next entry when the current one has ended; call before each frame.
+    void Update();
+    bool Playing() const { return !Empty() && !paused && !finished; }
+    int Index() const { return index; }
+    const char* Title() const { return Empty() ? "" : entries[index].title.c_str(); }
+    double PositionSeconds() const;
+    void TogglePause();
+    void Seek(double seconds);
+    bool Paused() const { return paused; }
+    bool AudioOutput() const { return waveOut != nullptr; }
+    // The blocks at the current position: 576 bytes per channel each.
+    void Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]);
+
+private:
+    double Now() const;
+    void StartEntry(int entry, double offsetSeconds);
+    void StartAudio(double offsetSeconds);
+    void StopAudio();
+
+    std::vector<PlaylistEntry> entries;
+    bool loop = false;
+    int index = 0;
+    bool paused = false;
+    bool finished = false;
+    double entryStart = 0.0;   // clock time at which the entry's position 0 would have played
+    double pausedAt = 0.0;
+    void* waveOut = nullptr;    // HWAVEOUT, when an output device exists
+    void* waveHeader = nullptr;
+    std::vector<int16_t> pcm;
+    SpectrumAnalyser* analyser;
+    std::vector<float> window;
+};
