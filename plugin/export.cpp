@@ -35,6 +35,8 @@ VisModule* GetModule(int index) {
 
 int Render(VisModule* module) {
     if (quitRequested) return 1;
+    // A Render without a started run, or from a thread other than Init's, draws nothing.
+    if (!DrawingAllowedOnThisThread()) return 1;
     RenderFrame(module);
     return 0;
 }

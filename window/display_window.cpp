@@ -11,6 +11,9 @@
 DisplayHandles displayHandles;
 
 namespace {
+// The thread that made the context current: the only one allowed to draw.
+DWORD contextThread = 0;
+bool classRegistered = false;
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
     sizeof(PIXELFORMATDESCRIPTOR), 1,
@@ -107,6 +110,7 @@ int Init(VisModule* module) {
         FailStart("Failed To Register The Window Class.");
         return 0;
     }
+    classRegistered = true;
     DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
     if (settings.fullscreen) {
         ShowCursor(FALSE);
@@ -155,6 +159,7 @@ int Init(VisModule* module) {
         FailStart("Can't Activate The GL Rendering Context.");
         return 0;
     }
+    contextThread = GetCurrentThreadId();
     SetWindowLongPtrA(displayHandles.window, GWLP_USERDATA, (LONG_PTR)module);
     if (!settings.fullscreen) CorrectWindowedSize(displayHandles.window);
     ShowWindow(displayHandles.window, SW_SHOWNORMAL);
@@ -180,6 +185,7 @@ void DestroyDisplayWindow() {
         if (!wglMakeCurrent(nullptr, nullptr)) ReportShutdown("Release Of DC And RC Failed.");
         if (!wglDeleteContext(displayHandles.renderContext)) ReportShutdown("Release Rendering Context Failed.");
         displayHandles.renderContext = nullptr;
+        contextThread = 0;
     }
     if (displayHandles.windowDC) {
         if (!ReleaseDC(displayHandles.window, displayHandles.windowDC)) ReportShutdown("Release Device Context Failed.");
@@ -189,6 +195,23 @@ void DestroyDisplayWindow() {
         if (!DestroyWindow(displayHandles.window)) ReportShutdown("Could Not Release hWnd.");
         displayHandles.window = nullptr;
     }
-    if (!UnregisterClassA(kPluginDescription, displayHandles.libraryInstance))
-        ReportShutdown("Could Not Unregister Class.");
+    // Only a class that this load registered is unregistered: a Quit without a started run has
+    // nothing to release and nothing to report.
+    if (classRegistered) {
+        if (!UnregisterClassA(kPluginDescription, displayHandles.libraryInstance))
+            ReportShutdown("Could Not Unregister Class.");
+        classRegistered = false;
+    }
+}
+
+bool DrawingAllowedOnThisThread() {
+    return displayHandles.renderContext && contextThread == GetCurrentThreadId();
+}
+
+void ForgetDestroyedWindow(HWND window) {
+    // NOTE: a host may destroy its own window first, which destroys ours (it is owned) before
+    // Quit; the window's own device context goes with it. Neither is a release failure.
+    if (window != displayHandles.window) return;
+    displayHandles.window = nullptr;
+    displayHandles.windowDC = nullptr;
 }

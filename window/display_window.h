@@ -12,6 +12,11 @@ struct DisplayHandles {
 };
 extern DisplayHandles displayHandles;
 
+// True only on the thread that made the rendering context current, while it exists: the plug-in's
+// state is single-threaded, so a host that renders from another thread gets a stop, not a race.
+bool DrawingAllowedOnThisThread();
+// Called when the display window is destroyed, by the tear-down or from outside.
+void ForgetDestroyedWindow(HWND window);
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel);
 void DestroyDisplayWindow();
 // The pixel format to set: the platform's choice, or the closest one with an accumulation buffer.

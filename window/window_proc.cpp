@@ -39,6 +39,7 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         displayHandles.windowDC = GetDC(window);
         return 0;
     case WM_DESTROY:
+        ForgetDestroyedWindow(window);
         quitRequested = true;
         PostQuitMessage(0);
         return 0;
