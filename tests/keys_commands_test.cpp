@@ -104,10 +104,14 @@ TEST_F(KeyCommandsTest, VerticalSyncSetsTheSwapIntervalOffThenOn) {
     GetSwapInterval current = (GetSwapInterval)wglGetProcAddress("wglGetSwapIntervalEXT");
     Press('S');
     EXPECT_EQ(displayToggles.verticalSync, 0);
-    if (current) EXPECT_EQ(current(), 0);
+    if (current) {
+        EXPECT_EQ(current(), 0);
+    }
     Press('S');
     EXPECT_EQ(displayToggles.verticalSync, 1);
-    if (current) EXPECT_EQ(current(), 1);
+    if (current) {
+        EXPECT_EQ(current(), 1);
+    }
     if (!current) GTEST_SKIP() << "no wglGetSwapIntervalEXT to read the interval back";
 }
 
