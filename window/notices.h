@@ -11,19 +11,19 @@ struct Notice {
     Notice(const char* text, float lifetime, float start);
 };
 
-// Fade of a notice at clock time now: 1 - t^2 with t the age over the lifetime.
+// Fade of a notice at clock time now: 1 - t^2 with t the age over the lifetime; 0 or less (or
+// not a number) means expired.
 float NoticeAlpha(const Notice& notice, float now);
 
 class NoticeList {
 public:
     void Add(const Notice& notice);
+    // Live notices stack 20 px apart from (x, y) in a flipped overlay of width x height.
     void Draw(float now, float x, float y, int width, int height);
+    // Removes as many notices from the front as the last Draw found expired.
     void DropExpired();
     const std::list<Notice>& Items() const { return notices; }
     int ExpiredCount() const { return expiredCount; }
-    // Draws one line; replaced in native tests, where there is no GL.
-    typedef void (*LineDrawer)(const Notice& notice, float alpha, float x, float y, int width, int height);
-    static LineDrawer drawLine;
 private:
     std::list<Notice> notices;
     int expiredCount = 0;
