@@ -1,8 +1,143 @@
-// Stand-in: the zoom blur, trail and flash veil are built in their own change.
+// The zoom blur through the accumulation buffer, the feedback trail kept in a 1024 x 1024 texture,
+// and the bass-tinted flash veil laid over the picture after the trail has been captured.
 #include "render/feedback.h"
+#include <windows.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include "plugin/settings.h"
+#include "render/bar_field.h"
+#include "render/scene_state.h"
+#include "render/text.h"
+
 unsigned int FeedbackTexture = 0;
-void CreateFeedbackTexture() {}
-void DrawZoomBlur(float) {}
-void DrawFeedbackTrail() {}
-void CaptureFeedback() {}
-void DrawFlashVeil(float) {}
+
+namespace {
+const int kTextureSize = 1024;
+const int kBufferWords = kTextureSize * kTextureSize * 3;
+const int kBlurPasses = 5;
+const float kTrailMargin = 0.0025f;
+
+int CapturedWidth() { return drawWidth < kTextureSize ? drawWidth : kTextureSize; }
+int CapturedHeight() { return drawHeight < kTextureSize ? drawHeight : kTextureSize; }
+
+// Without the 12 MB buffer: define the level empty and blacken it row by row from a small static
+// row, so the texture still exists and starts black. The generator still takes its draws.
+void DefineBlackLevel() {
+    static const unsigned char blackRow[kTextureSize * 3] = {};
+    for (int i = 0; i < kBufferWords; ++i) (void)std::rand();
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, kTextureSize, kTextureSize, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    for (int row = 0; row < kTextureSize; ++row)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, kTextureSize, 1, GL_RGB, GL_UNSIGNED_BYTE, blackRow);
+}
+
+// A full-window quad through the flipped overlay's corners, counter-clockwise on screen.
+void WindowQuad(float w, float h) {
+    glBegin(GL_QUADS);
+    glVertex3f(0.0f, 0.0f, -0.1f);
+    glVertex3f(0.0f, h, -0.1f);
+    glVertex3f(w, h, -0.1f);
+    glVertex3f(w, 0.0f, -0.1f);
+    glEnd();
+}
+}  // namespace
+
+// Leaves texturing enabled with FeedbackTexture bound, and pixel-store alignment 1.
+void CreateFeedbackTexture() {
+    unsigned int* buffer = new (std::nothrow) unsigned int[kBufferWords];
+    if (buffer)
+        for (int i = 0; i < kBufferWords; ++i) buffer[i] = (unsigned int)(std::rand() % 255);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    FeedbackTexture = name;
+    glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
+    // Components of at most 254 / (2^32 - 1): black within any stored precision.
+    if (buffer)
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, kTextureSize, kTextureSize, 0, GL_RGB, GL_UNSIGNED_INT, buffer);
+    else
+        DefineBlackLevel();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    delete[] buffer;
+}
+
+// Leaves the last pass's projection loaded and the model-view matrix mode current.
+void DrawZoomBlur(float bassLevel) {
+    const float blurPulse = std::fabs(std::sin(bassLevel));
+    for (int i = 0; i < kBlurPasses; ++i) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(sceneProjection.fieldOfView - 2.0f * i * blurPulse, 1.0,
+                       sceneProjection.nearPlane, sceneProjection.farPlane);
+        glMatrixMode(GL_MODELVIEW);
+        DrawBarField();
+        glAccum(GL_ACCUM, 0.2f);
+    }
+    glAccum(GL_RETURN, 1.0f);
+}
+
+// Leaves texturing enabled with FeedbackTexture bound (CaptureFeedback follows), blending off,
+// colour white.
+void DrawFeedbackTrail() {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
+    const float w = (float)drawWidth;
+    const float h = (float)drawHeight;
+    OverlayBegin(drawWidth, drawHeight, true);
+    glPushMatrix();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.25f);
+    // The trail covers what was captured: the whole area, or its bottom-left 1024 x 1024 when larger.
+    const float cw = (float)CapturedWidth();
+    const float ch = (float)CapturedHeight();
+    const float su = cw / kTextureSize;
+    const float sv = ch / kTextureSize;
+    const float e = kTrailMargin;
+    const float top = h - ch;
+    glBegin(GL_QUADS);
+    glTexCoord2f(-e, sv - e);
+    glVertex3f(0.0f, top, -0.1f);
+    glTexCoord2f(-e, e);
+    glVertex3f(0.0f, h, -0.1f);
+    glTexCoord2f(su + e, e);
+    glVertex3f(cw, h, -0.1f);
+    glTexCoord2f(su + e, sv - e);
+    glVertex3f(cw, top, -0.1f);
+    glEnd();
+    glColor4f(0.0f, 0.0f, 0.0f, 0.025f);
+    WindowQuad(w, h);
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+    OverlayEnd();
+}
+
+// Leaves texturing disabled.
+void CaptureFeedback() {
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
+    // A larger drawing area is clamped to the texture: an oversized copy is rejected whole and
+    // would freeze the trail.
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, CapturedWidth(), CapturedHeight());
+    glDisable(GL_TEXTURE_2D);
+}
+
+// Leaves blending off and the colour white.
+void DrawFlashVeil(float bassLevel) {
+    OverlayBegin(drawWidth, drawHeight, true);
+    glPushMatrix();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(bassLevel, bassLevel, bassLevel, 0.15f);
+    WindowQuad((float)drawWidth, (float)drawHeight);
+    glDisable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+    OverlayEnd();
+}

@@ -1,0 +1,208 @@
+// The zoom blur, the feedback trail and the flash veil: the first trail's black, the trail's
+// drift, the veil kept out of the trail, areas larger than the texture, a missing set-up buffer.
+#include <cmath>
+#include <vector>
+#include "plugin/settings.h"
+#include "render/feedback.h"
+#include "render/text.h"
+#include "tests/alloc_counter.h"
+#include "tests/picture_support.h"
+
+namespace {
+// Colour buffer filled with one grey (depth cleared), overlay-free: what the trail is laid over.
+void FillPicture(float grey) {
+    glClearColor(grey, grey, grey, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// A white rectangle, x0..x1 across and y0..y1 down from the top, on black.
+void WhiteRectangle(int x0, int y0, int x1, int y1, int height) {
+    FillPicture(0.0f);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x0, height - y1, x1 - x0, y1 - y0);
+    FillPicture(1.0f);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+std::vector<unsigned char> TextureContent() {
+    std::vector<unsigned char> texels(1024 * 1024 * 3);
+    glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+}
+
+bool AllZero(const std::vector<unsigned char>& bytes) {
+    for (unsigned char b : bytes)
+        if (b) return false;
+    return true;
+}
+}  // namespace
+
+class FeedbackTest : public GlFixture {
+protected:
+    // Opens the window and puts the state the frame sets before its layers (lighting off).
+    void OpenPicture(int w, int h) {
+        Open(w, h);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_LIGHTING);
+    }
+};
+
+TEST_F(FeedbackTest, TextureStartsBlackAndSetUpLeavesItBound) {
+    Open(64, 64);
+    EXPECT_NE(FeedbackTexture, 0u);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint bound = 0, unpack = 0, pack = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    EXPECT_EQ((GLuint)bound, FeedbackTexture);
+    EXPECT_EQ(unpack, 1);
+    EXPECT_EQ(pack, 1);
+    GLint size = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size);
+    EXPECT_EQ(size, 1024);
+    EXPECT_TRUE(AllZero(TextureContent()));
+    EXPECT_TRUE(NoGlError());
+}
+
+TEST_F(FeedbackTest, WithoutTheSetUpBufferTheTextureStillExistsAndIsBlack) {
+    Open(64, 64);
+    AllocationCounter::refuseFrom = 1 << 20;
+    CreateFeedbackTexture();
+    AllocationCounter::refuseFrom = 0;
+    EXPECT_TRUE(NoGlError());
+    GLint size = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size);
+    EXPECT_EQ(size, 1024);
+    EXPECT_TRUE(AllZero(TextureContent()));
+}
+
+TEST_F(FeedbackTest, FirstTrailIsBlackSoThePictureComesOutAtThreeQuartersTimesVeil) {
+    OpenPicture(160, 100);
+    FillPicture(1.0f);
+    const GlStackState before = GlStackState::Read();
+    DrawFeedbackTrail();
+    EXPECT_EQ(GlStackState::Read(), before);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    CaptureFeedback();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(NoGlError());
+    // 255 x 0.75 x 0.975 = 186.5, everywhere.
+    for (int x : {0, 80, 159})
+        for (int y : {0, 50, 99}) EXPECT_TRUE(Near(Pixel(x, y), 186, 186, 186, 2)) << x << "," << y;
+}
+
+TEST_F(FeedbackTest, TrailShrinksInwardAtTheSidesAndGrowsTowardTopAndBottom) {
+    OpenPicture(640, 380);
+    // The captured rectangle covers x 20..619 and y 20..359 (from the top).
+    WhiteRectangle(20, 20, 620, 360, height);
+    CaptureFeedback();
+    FillPicture(0.0f);
+    DrawFeedbackTrail();
+    const int trail = 62;  // 255 x 0.25 x 0.975
+    // About 2.4 pixels at each side: the rectangle's edge columns are now dark.
+    EXPECT_LT(Pixel(21, 190).r, 15);
+    EXPECT_TRUE(Near(Pixel(24, 190), trail, trail, trail, 3)) << Pixel(24, 190);
+    EXPECT_LT(Pixel(618, 190).r, 15);
+    EXPECT_TRUE(Near(Pixel(615, 190), trail, trail, trail, 3)) << Pixel(615, 190);
+    // About 2.3 pixels at top and bottom: rows outside the rectangle are now lit.
+    EXPECT_TRUE(Near(Pixel(320, 18), trail, trail, trail, 3)) << Pixel(320, 18);
+    EXPECT_TRUE(Near(Pixel(320, 361), trail, trail, trail, 3)) << Pixel(320, 361);
+    EXPECT_LT(Pixel(320, 15).r, 5);
+    EXPECT_LT(Pixel(320, 364).r, 5);
+}
+
+TEST_F(FeedbackTest, FlashVeilDarkensSilenceByFifteenPercentAndStaysOutOfTheTrail) {
+    OpenPicture(160, 100);
+    glDisable(GL_TEXTURE_2D);
+    FillPicture(1.0f);
+    const GlStackState before = GlStackState::Read();
+    DrawFlashVeil(0.0f);
+    EXPECT_EQ(GlStackState::Read(), before);
+    EXPECT_TRUE(NoGlError());
+    EXPECT_TRUE(Near(Pixel(80, 50), 217, 217, 217, 2)) << Pixel(80, 50);  // 255 x 0.85
+    // At the loudest bass the veil is grey 0.7286: white drops to 0.85 + 0.15 x 0.7286.
+    FillPicture(1.0f);
+    DrawFlashVeil(0.7285714f);
+    EXPECT_TRUE(Near(Pixel(0, 0), 245, 245, 245, 2)) << Pixel(0, 0);
+
+    // A frame's order: trail, capture, then the veil. The next trail holds the unveiled picture.
+    FillPicture(1.0f);
+    DrawFeedbackTrail();
+    CaptureFeedback();
+    DrawFlashVeil(0.0f);
+    FillPicture(0.0f);
+    DrawFeedbackTrail();
+    const int unveiled = (int)std::lround(186.5 * 0.25 * 0.975);  // 45; veiled would be 39
+    EXPECT_TRUE(Near(Pixel(80, 50), unveiled, unveiled, unveiled, 2)) << Pixel(80, 50);
+}
+
+TEST_F(FeedbackTest, AreaWiderThanTheTextureStillFeedsTheTrail) {
+    OpenPicture(1100, 120);
+    FillPicture(1.0f);
+    CaptureFeedback();
+    EXPECT_TRUE(NoGlError()) << "the copy must be clamped to the texture";
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    CaptureFeedback();
+    FillPicture(0.0f);
+    DrawFeedbackTrail();
+    EXPECT_TRUE(NoGlError());
+    EXPECT_TRUE(Near(Pixel(500, 60), 0, 62, 0, 3)) << Pixel(500, 60);
+    // Beyond the captured width only the black veil is laid.
+    EXPECT_TRUE(Near(Pixel(1090, 60), 0, 0, 0, 0)) << Pixel(1090, 60);
+}
+
+class ZoomBlurTest : public GlFixture {};
+
+TEST_F(ZoomBlurTest, SilentBassAveragesIdenticalPassesToOnePicture) {
+    Open(320, 200);
+    FillHistory(180);
+    PlaceFrameCamera(20.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 0.1, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    DrawBarField();
+    const std::vector<unsigned char> single = Frame();
+
+    PlaceFrameCamera(20.0f);
+    const GlStackState before = GlStackState::Read();
+    DrawZoomBlur(0.0f);
+    EXPECT_EQ(GlStackState::Read(), before);
+    EXPECT_TRUE(NoGlError());
+    const std::vector<unsigned char> blurred = Frame();
+    int worst = 0;
+    for (size_t i = 0; i < single.size(); ++i) worst = std::max(worst, std::abs(single[i] - blurred[i]));
+    EXPECT_LE(worst, 2);
+}
+
+TEST_F(ZoomBlurTest, LoudBassWidensThePictureAndLeavesTheNarrowestSquareProjection) {
+    Open(320, 200);
+    FillHistory(180);
+    auto litPixels = [this]() {
+        const std::vector<unsigned char> frame = Frame();
+        int lit = 0;
+        for (size_t i = 0; i < frame.size(); i += 3) lit += (frame[i] | frame[i + 1]) != 0;
+        return lit;
+    };
+    PlaceFrameCamera(20.0f);
+    DrawZoomBlur(0.0f);
+    const int quiet = litPixels();
+    PlaceFrameCamera(20.0f);
+    DrawZoomBlur(0.7285714f);
+    EXPECT_GT(litPixels(), quiet + quiet / 20);
+    // Last pass: 45 - 8 x |sin(0.7285714)| degrees at aspect 1.
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const double fov = 45.0 - 8.0 * std::fabs(std::sin(0.7285714));
+    const double f = 1.0 / std::tan(fov * M_PI / 360.0);
+    EXPECT_NEAR(projection[5], f, 1e-4);
+    EXPECT_NEAR(projection[0], f, 1e-4);
+}
