@@ -9,14 +9,10 @@ int drawHeight = 380;
 
 bool SettingsFilePath(VisModule* module, char* buffer) {
     char libraryPath[kSettingsPathSize];
+    // NOTE: a path longer than the buffer comes back cut, unterminated (Wine 8, Windows XP), and
+    // reported as the buffer's size; the path rule refuses that length.
     DWORD length = GetModuleFileNameA(module->instance, libraryPath, kSettingsPathSize);
-    // NOTE: a path longer than the buffer comes back cut to the buffer's size (and on XP without a
-    // terminator); the result is then the buffer size, so anything that long is refused.
-    if (length == 0 || length >= (DWORD)kSettingsPathSize) {
-        buffer[0] = 0;
-        return false;
-    }
-    return SettingsPathFromLibraryPath(libraryPath, buffer, kSettingsPathSize);
+    return SettingsPathFromLibraryPath(libraryPath, length, buffer, kSettingsPathSize);
 }
 
 namespace {

@@ -5,16 +5,17 @@
 
 const char kSettingsFileName[] = "Smearscope.ini";
 
-bool SettingsPathFromLibraryPath(const char* libraryPath, char* buffer, size_t bufferSize) {
+bool SettingsPathFromLibraryPath(const char* libraryPath, size_t length, char* buffer,
+                                 size_t bufferSize) {
+    if (bufferSize == 0) return false;
+    buffer[0] = 0;
+    // A cut path could name another folder's file, and may lack its terminator: never scan it.
+    if (length == 0 || length >= bufferSize) return false;
     size_t folderLength = 0;
-    for (size_t i = 0; libraryPath[i]; ++i)
+    for (size_t i = 0; i < length; ++i)
         if (libraryPath[i] == '\\') folderLength = i + 1;
     const size_t nameLength = sizeof(kSettingsFileName) - 1;
-    // A shortened path could name another folder's file; refuse rather than cut.
-    if (folderLength + nameLength + 1 > bufferSize) {
-        if (bufferSize > 0) buffer[0] = 0;
-        return false;
-    }
+    if (folderLength + nameLength + 1 > bufferSize) return false;
     memmove(buffer, libraryPath, folderLength);
     memcpy(buffer + folderLength, kSettingsFileName, nameLength + 1);
     return true;

@@ -5,7 +5,10 @@
 
 extern const char kSettingsFileName[];  // "Smearscope.ini"
 
-// Writes the folder of libraryPath (up to and with its last backslash; none when it has no
-// backslash) followed by the file name into buffer. Returns false, leaving an empty text, when
-// the result and its terminator do not fit bufferSize characters.
-bool SettingsPathFromLibraryPath(const char* libraryPath, char* buffer, size_t bufferSize);
+// libraryPath holds length characters, as the platform reported them into a buffer of bufferSize
+// characters; they need not be terminated. Writes the folder of that path (up to and with its last
+// backslash; nothing when it has none) followed by the file name into buffer (bufferSize chars).
+// Returns false, leaving an empty text, when the platform reported a failure (0) or a cut path
+// (bufferSize or more), or when the result and its terminator do not fit.
+bool SettingsPathFromLibraryPath(const char* libraryPath, size_t length, char* buffer,
+                                 size_t bufferSize);
