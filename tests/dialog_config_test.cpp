@@ -108,21 +108,3 @@ TEST(ConfigDialogBoxes, OnlyUnsignedDecimalsThatFitReplaceTheSize) {
         EXPECT_EQ(settings.height, c.width == 640 ? 380 : c.width) << '"' << c.text << '"';
     }
 }
-
-TEST(ConfigDialogBoxes, DialogEndsWithTheButtonsIdAndOtherCommandsDoNothing) {
-    for (int button : {IDOK, IDCANCEL}) {
-        settings = Settings();
-        INT_PTR result = 0;
-        DriveModalDialog(
-            [&] {
-                result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIG),
-                                         nullptr, ConfigDialogProc, 0);
-            },
-            [&](HWND dialog) {
-                SendMessageA(dialog, WM_COMMAND, 1002, 0);
-                EXPECT_TRUE(IsWindow(dialog));
-                PostMessageA(dialog, WM_COMMAND, button, 0);
-            });
-        EXPECT_EQ(result, button);
-    }
-}
