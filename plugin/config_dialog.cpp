@@ -1,5 +1,72 @@
-// Stand-in: the configuration dialog is built in its own change.
+// The configuration callback and the procedure of dialog 101: full screen and window size.
+// Edits go into the settings record as they happen; only OK writes them to the file.
+#include <climits>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
-INT_PTR CALLBACK ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-void Config(VisModule* module) { LoadSettings(module); }
+#include "resources/resource.h"
+
+bool ParseSizeText(const char* text, int* value) {
+    while (*text == ' ') ++text;
+    if (*text < '0' || *text > '9') return false;
+    long long parsed = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        parsed = parsed * 10 + (*text - '0');
+        if (parsed > INT_MAX) return false;
+    }
+    while (*text == ' ') ++text;
+    if (*text) return false;
+    *value = (int)parsed;
+    return true;
+}
+
+namespace {
+
+// HACK: Wine's unsigned GetDlgItemInt takes "-5" as 4294967291 and "12ab" as 12, and an unsigned
+// reading above INT_MAX would turn a size negative; the box is read as text and parsed strictly.
+void ReadSizeBox(HWND dialog, int id, int* size) {
+    char text[32];
+    // A longer text is no size either: it is cut to 31 characters and then has too many digits
+    // or is refused for what it holds.
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    ParseSizeText(text, size);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SendDlgItemMessageA(dialog, IDC_FULLSCREEN, BM_SETCHECK,
+                            settings.fullscreen ? BST_CHECKED : BST_UNCHECKED, 0);
+        SetDlgItemInt(dialog, IDC_WIDTH, (UINT)settings.width, FALSE);
+        SetDlgItemInt(dialog, IDC_HEIGHT, (UINT)settings.height, FALSE);
+        break;
+    case WM_COMMAND:
+        // Every notification of a control re-reads it, so the record follows each keystroke.
+        switch (LOWORD(wParam)) {
+        case IDC_FULLSCREEN:
+            settings.fullscreen =
+                SendDlgItemMessageA(dialog, IDC_FULLSCREEN, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            break;
+        case IDC_WIDTH:
+            ReadSizeBox(dialog, IDC_WIDTH, &settings.width);
+            break;
+        case IDC_HEIGHT:
+            ReadSizeBox(dialog, IDC_HEIGHT, &settings.height);
+            break;
+        case IDOK:
+        case IDCANCEL:
+            EndDialog(dialog, LOWORD(wParam));
+            break;
+        }
+        break;
+    }
+    return 0;
+}
+
+void Config(VisModule* module) {
+    LoadSettings(module);
+    INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG),
+                                     module->parentWindow, ConfigDialogProc, 0);
+    if (result == IDOK) SaveSettings(module);
+}

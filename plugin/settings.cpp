@@ -1,12 +1,64 @@
-// Stand-in: the settings file is built in its own change.
+// The settings record, the drawing size it sets, and their INI file beside the library.
+// Private-profile functions only: each write lands in the file at once, nothing is cached.
 #include "plugin/settings.h"
+#include "plugin/settings_path.h"
+
 Settings settings;
 int drawWidth = 640;
 int drawHeight = 380;
-bool SettingsFilePath(VisModule*, char* buffer) { buffer[0] = 0; return false; }
-void LoadSettings(VisModule*) {
-    settings = Settings();
-    drawWidth = settings.fullscreen ? 1024 : settings.width;
-    drawHeight = settings.fullscreen ? 768 : settings.height;
+
+bool SettingsFilePath(VisModule* module, char* buffer) {
+    char libraryPath[kSettingsPathSize];
+    // NOTE: a path longer than the buffer comes back cut, unterminated (Wine 8, Windows XP), and
+    // reported as the buffer's size; the path rule refuses that length.
+    DWORD length = GetModuleFileNameA(module->instance, libraryPath, kSettingsPathSize);
+    return SettingsPathFromLibraryPath(libraryPath, length, buffer, kSettingsPathSize);
 }
-void SaveSettings(VisModule*) {}
+
+namespace {
+
+int ReadInt(const char* section, const char* key, int fallback, const char* path) {
+    // The reader yields the low 32 bits of what it parsed; as signed, "-5" comes back as -5.
+    return (int)GetPrivateProfileIntA(section, key, fallback, path);
+}
+
+void WriteInt(const char* section, const char* key, int value, const char* path) {
+    char text[16];
+    wsprintfA(text, "%d", value);
+    WritePrivateProfileStringA(section, key, text, path);
+}
+
+}  // namespace
+
+void LoadSettings(VisModule* module) {
+    const Settings defaults;
+    settings = defaults;
+    char path[kSettingsPathSize];
+    if (SettingsFilePath(module, path)) {
+        const char* section = module->description;
+        settings.width = ReadInt(section, "Width", defaults.width, path);
+        settings.height = ReadInt(section, "Height", defaults.height, path);
+        settings.fullscreen = ReadInt(section, "fullscreen", defaults.fullscreen, path) != 0;
+        settings.configX = ReadInt(section, "Config_X", defaults.configX, path);
+        settings.configY = ReadInt(section, "Config_Y", defaults.configY, path);
+        settings.showSongTitle = ReadInt(section, "ShowSongTitle", defaults.showSongTitle, path) != 0;
+        settings.flashScreen = ReadInt(section, "FlashScreen", defaults.flashScreen, path) != 0;
+    }
+    drawWidth = settings.fullscreen ? kFullscreenWidth : settings.width;
+    drawHeight = settings.fullscreen ? kFullscreenHeight : settings.height;
+}
+
+void SaveSettings(VisModule* module) {
+    char path[kSettingsPathSize];
+    if (!SettingsFilePath(module, path)) return;
+    const char* section = module->description;
+    WriteInt(section, "fullscreen", settings.fullscreen ? 1 : 0, path);
+    WriteInt(section, "ShowSongTitle", settings.showSongTitle ? 1 : 0, path);
+    WriteInt(section, "FlashScreen", settings.flashScreen ? 1 : 0, path);
+    // In full screen width and height hold the display mode's size; the file keeps the window's.
+    if (settings.fullscreen) return;
+    WriteInt(section, "Width", settings.width, path);
+    WriteInt(section, "Height", settings.height, path);
+    WriteInt(section, "Config_X", settings.configX, path);
+    WriteInt(section, "Config_Y", settings.configY, path);
+}

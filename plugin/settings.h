@@ -14,6 +14,9 @@ struct Settings {
 };
 
 extern Settings settings;
+// The drawing size in full screen: the display mode the window switches to.
+const int kFullscreenWidth = 1024;
+const int kFullscreenHeight = 768;
 extern int drawWidth;
 extern int drawHeight;
 
@@ -21,7 +24,11 @@ const int kSettingsPathSize = 512;
 // Writes the settings file's path into buffer (kSettingsPathSize chars). Returns false, leaving an
 // empty buffer, when the library's own path does not fit or was truncated: never use a cut path.
 bool SettingsFilePath(VisModule* module, char* buffer);
+// Without a usable path the defaults are loaded and nothing is written.
 void LoadSettings(VisModule* module);
 void SaveSettings(VisModule* module);
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// A size box's text as a size: unsigned decimal digits only (surrounding spaces allowed), at most
+// INT_MAX. False for anything else, which leaves the stored size as it was.
+bool ParseSizeText(const char* text, int* value);
