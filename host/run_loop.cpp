@@ -252,17 +252,25 @@ DWORD WINAPI VisualisationThread(LPVOID) {
     return 0;
 }
 
+void PumpHostMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 // Pumps the main window's messages until the visualisation thread ends; false on a dialog timeout.
 bool PumpUntilDone(HANDLE thread) {
     const DWORD start = GetTickCount();
     for (;;) {
         DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) return true;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        if (wait == WAIT_OBJECT_0) {
+            // Keys the plug-in forwarded last may still wait in the queue.
+            PumpHostMessages();
+            return true;
         }
+        PumpHostMessages();
         if (hostState.options.config && !DialogDriverSawDialog() && GetTickCount() - start > kDialogTimeoutMs)
             return false;
     }
