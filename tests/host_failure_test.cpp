@@ -46,6 +46,8 @@ struct StartFailure {
     std::vector<std::string> callsBeforeBox;
 };
 
+void PrintTo(const StartFailure& failure, std::ostream* out) { *out << failure.fail; }
+
 class HostStartFailure : public ::testing::TestWithParam<StartFailure> {};
 
 TEST_P(HostStartFailure, ShowsItsBoxAfterTearingDownAndTheFirstRenderEndsTheRun) {
@@ -96,6 +98,8 @@ struct ShutdownFailure {
     const char* text;
     std::vector<std::string> callsAfterBox;  // the tear-down that must go on
 };
+
+void PrintTo(const ShutdownFailure& failure, std::ostream* out) { *out << failure.function; }
 
 // How many calls of `function` a clean run makes before Quit: the tear-down's is the next one.
 int CallsBeforeQuit(const char* function) {
