@@ -1,1 +1,19 @@
-int main() { return 0; }
+// smearscope-host: the stand-in for the player that runs a visualisation plug-in and records what
+// it does. Entry point only: options in, exit status out.
+#include <cstdio>
+#include "host/options.h"
+#include "host/run_loop.h"
+
+int main(int argc, char** argv) {
+    HostOptions options;
+    std::string error;
+    if (!ParseHostOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "smearscope-host: %s\n", error.c_str());
+        return 1;
+    }
+    if (options.help) {
+        std::fputs(HostUsage(), stdout);
+        return 0;
+    }
+    return RunHost(options);
+}

@@ -13,6 +13,8 @@ DisplayHandles displayHandles;
 namespace {
 // The thread that made the context current: the only one allowed to draw.
 DWORD contextThread = 0;
+// Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
+// not report a class it never registered, or already unregistered, as a failure to unregister.
 bool classRegistered = false;
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
@@ -43,7 +45,8 @@ bool RegisterDisplayClass(HINSTANCE instance) {
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kPluginDescription;
-    return RegisterClassExA(&windowClass) != 0;
+    classRegistered = RegisterClassExA(&windowClass) != 0;
+    return classRegistered;
 }
 
 // Scores how far a format with accumulation is from the request: fewer surplus bits is closer.
@@ -182,7 +185,10 @@ void DestroyDisplayWindow() {
         ShowCursor(TRUE);
     }
     if (displayHandles.renderContext) {
-        if (!wglMakeCurrent(nullptr, nullptr)) ReportShutdown("Release Of DC And RC Failed.");
+        // NOTE: Wine fails wglMakeCurrent(NULL, NULL) when no context is current (after a failed
+        // activation) and the box would report a failure that did not happen: only ours is released.
+        if (wglGetCurrentContext() == displayHandles.renderContext && !wglMakeCurrent(nullptr, nullptr))
+            ReportShutdown("Release Of DC And RC Failed.");
         if (!wglDeleteContext(displayHandles.renderContext)) ReportShutdown("Release Rendering Context Failed.");
         displayHandles.renderContext = nullptr;
         contextThread = 0;
@@ -195,12 +201,9 @@ void DestroyDisplayWindow() {
         if (!DestroyWindow(displayHandles.window)) ReportShutdown("Could Not Release hWnd.");
         displayHandles.window = nullptr;
     }
-    // Only a class that this load registered is unregistered: a Quit without a started run has
-    // nothing to release and nothing to report.
     if (classRegistered) {
-        if (!UnregisterClassA(kPluginDescription, displayHandles.libraryInstance))
-            ReportShutdown("Could Not Unregister Class.");
-        classRegistered = false;
+        if (UnregisterClassA(kPluginDescription, displayHandles.libraryInstance)) classRegistered = false;
+        else ReportShutdown("Could Not Unregister Class.");
     }
 }
 

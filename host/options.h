@@ -1,0 +1,49 @@
+// The host bench's command line: what to load, how long to run, what to feed and what to record.
+// Parsing only; the run loop reads the result.
+#pragma once
+#include <string>
+#include <vector>
+
+enum class SpectrumKind { Demo, Ramp, Constant };
+
+struct KeyPress {
+    int frame;
+    unsigned virtualKey;
+};
+
+struct Resize {
+    int frame;
+    int width, height;
+};
+
+struct FailRule {
+    std::string function;
+    int nthCall;  // 1-based
+};
+
+struct HostOptions {
+    std::string pluginPath;          // empty: vis_Smearscope.dll beside the host
+    int frames = 0;                  // 0: until Render returns 1 or the host window closes
+    bool notPlaying = false;
+    SpectrumKind spectrum = SpectrumKind::Demo;
+    int spectrumValue = 0;           // for SpectrumKind::Constant
+    std::string title = "Smearscope demo";
+    bool nullTitle = false;
+    std::vector<KeyPress> keys;
+    std::vector<Resize> resizes;
+    std::string captureDir;
+    std::vector<std::pair<int, int>> captureFrames;  // inclusive ranges; empty: every frame
+    bool config = false;
+    std::vector<std::string> dialogActions;
+    std::vector<FailRule> failures;
+    bool noPause = false;
+    std::string logPath;
+    bool help = false;
+};
+
+// Parses argv; on a malformed option returns false with a one-line reason in error.
+bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
+bool CaptureWanted(const HostOptions& options, int frame);
+// The virtual-key code for a key name of --keys, or 0 when the name is unknown.
+unsigned KeyNameToVirtualKey(const std::string& name);
+const char* HostUsage();

@@ -1,0 +1,254 @@
+// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
+// pause recording, and logging of display-mode, cursor, swap-interval and dialog calls.
+//
+// Failure injection: the N-th call of a function fails as that function reports failure. A call
+// that acquires something (class, window, DC, format, context, making a context current) then
+// does not happen. A call that releases something (wglMakeCurrent with no context,
+// wglDeleteContext, ReleaseDC, DestroyWindow, UnregisterClassA, restoring the display mode) still
+// happens and only its result says failure: the plug-in must go on as if it had failed, and the
+// host process stays clean (no window whose procedure points into the freed library).
+#include "host/plugin_hooks.h"
+#include <map>
+#include <string>
+#include "host/capture.h"
+#include "host/host_state.h"
+#include "host/import_patch.h"
+#include "host/json_log.h"
+#include "host/message_boxes.h"
+
+namespace {
+
+decltype(&::RegisterClassExA) realRegisterClassExA;
+decltype(&::ChangeDisplaySettingsA) realChangeDisplaySettingsA;
+decltype(&::ChangeDisplaySettingsExA) realChangeDisplaySettingsExA;
+decltype(&::CreateWindowExA) realCreateWindowExA;
+decltype(&::GetDC) realGetDC;
+decltype(&::ChoosePixelFormat) realChoosePixelFormat;
+decltype(&::SetPixelFormat) realSetPixelFormat;
+decltype(&::wglCreateContext) realWglCreateContext;
+decltype(&::wglMakeCurrent) realWglMakeCurrent;
+decltype(&::wglDeleteContext) realWglDeleteContext;
+decltype(&::ReleaseDC) realReleaseDC;
+decltype(&::DestroyWindow) realDestroyWindow;
+decltype(&::UnregisterClassA) realUnregisterClassA;
+decltype(&::SwapBuffers) realSwapBuffers;
+decltype(&::Sleep) realSleep;
+decltype(&::wglGetProcAddress) realWglGetProcAddress;
+decltype(&::ShowCursor) realShowCursor;
+decltype(&::DialogBoxParamA) realDialogBoxParamA;
+
+typedef BOOL(WINAPI* SwapIntervalProc)(int interval);
+SwapIntervalProc realSwapInterval;
+INT_PTR lastDialogResult = 0;
+
+std::map<std::string, int> callCounts;
+
+// Counts the call and says whether an injected failure applies to it.
+bool CountCall(const char* function, int& count) {
+    count = ++callCounts[function];
+    for (const FailRule& rule : hostState.options.failures)
+        if (rule.function == function && rule.nthCall == count) return true;
+    return false;
+}
+
+void LogCall(const char* function, int count, bool ok, bool injected) {
+    JsonLine("call").Str("function", function).Int("count", count).Bool("ok", ok).Bool("injected", injected).Write();
+}
+
+ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
+    int count;
+    bool fail = CountCall("RegisterClassExA", count);
+    ATOM atom = fail ? 0 : realRegisterClassExA(windowClass);
+    LogCall("RegisterClassExA", count, atom != 0, fail);
+    return atom;
+}
+
+void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result) {
+    JsonLine line("display_mode");
+    line.Str("function", function);
+    if (mode) line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel);
+    else line.Null("width").Null("height").Null("bits");
+    line.Int("flags", flags).Int("result", result).Write();
+}
+
+LONG WINAPI HookChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
+    int count;
+    bool fail = CountCall("ChangeDisplaySettingsA", count);
+    // A null mode restores the registry's mode: a release, so it still happens.
+    LONG result = (fail && mode) ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsA(mode, flags);
+    if (fail) result = DISP_CHANGE_BADMODE;
+    LogDisplayMode("ChangeDisplaySettingsA", mode, flags, result);
+    LogCall("ChangeDisplaySettingsA", count, result == DISP_CHANGE_SUCCESSFUL, fail);
+    return result;
+}
+
+LONG WINAPI HookChangeDisplaySettingsExA(LPCSTR device, DEVMODEA* mode, HWND window, DWORD flags, LPVOID param) {
+    LONG result = realChangeDisplaySettingsExA(device, mode, window, flags, param);
+    LogDisplayMode("ChangeDisplaySettingsExA", mode, flags, result);
+    return result;
+}
+
+HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                                int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    int count;
+    bool fail = CountCall("CreateWindowExA", count);
+    HWND window = fail ? nullptr
+                       : realCreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
+                                             menu, instance, param);
+    LogCall("CreateWindowExA", count, window != nullptr, fail);
+    return window;
+}
+
+HDC WINAPI HookGetDC(HWND window) {
+    int count;
+    bool fail = CountCall("GetDC", count);
+    HDC dc = fail ? nullptr : realGetDC(window);
+    LogCall("GetDC", count, dc != nullptr, fail);
+    return dc;
+}
+
+int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
+    int count;
+    bool fail = CountCall("ChoosePixelFormat", count);
+    int format = fail ? 0 : realChoosePixelFormat(dc, descriptor);
+    LogCall("ChoosePixelFormat", count, format != 0, fail);
+    return format;
+}
+
+BOOL WINAPI HookSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor) {
+    int count;
+    bool fail = CountCall("SetPixelFormat", count);
+    BOOL ok = fail ? FALSE : realSetPixelFormat(dc, format, descriptor);
+    LogCall("SetPixelFormat", count, ok != FALSE, fail);
+    return ok;
+}
+
+HGLRC WINAPI HookWglCreateContext(HDC dc) {
+    int count;
+    bool fail = CountCall("wglCreateContext", count);
+    HGLRC context = fail ? nullptr : realWglCreateContext(dc);
+    LogCall("wglCreateContext", count, context != nullptr, fail);
+    return context;
+}
+
+BOOL WINAPI HookWglMakeCurrent(HDC dc, HGLRC context) {
+    int count;
+    bool fail = CountCall("wglMakeCurrent", count);
+    // Making no context current is a release and still happens.
+    BOOL ok = (fail && context) ? FALSE : realWglMakeCurrent(dc, context);
+    if (fail) ok = FALSE;
+    LogCall("wglMakeCurrent", count, ok != FALSE, fail);
+    return ok;
+}
+
+BOOL WINAPI HookWglDeleteContext(HGLRC context) {
+    int count;
+    bool fail = CountCall("wglDeleteContext", count);
+    BOOL ok = realWglDeleteContext(context) && !fail;
+    LogCall("wglDeleteContext", count, ok != FALSE, fail);
+    return ok;
+}
+
+int WINAPI HookReleaseDC(HWND window, HDC dc) {
+    int count;
+    bool fail = CountCall("ReleaseDC", count);
+    int released = realReleaseDC(window, dc);
+    if (fail) released = 0;
+    LogCall("ReleaseDC", count, released != 0, fail);
+    return released;
+}
+
+BOOL WINAPI HookDestroyWindow(HWND window) {
+    int count;
+    bool fail = CountCall("DestroyWindow", count);
+    BOOL ok = realDestroyWindow(window) && !fail;
+    LogCall("DestroyWindow", count, ok != FALSE, fail);
+    return ok;
+}
+
+BOOL WINAPI HookUnregisterClassA(LPCSTR className, HINSTANCE instance) {
+    int count;
+    bool fail = CountCall("UnregisterClassA", count);
+    BOOL ok = realUnregisterClassA(className, instance) && !fail;
+    LogCall("UnregisterClassA", count, ok != FALSE, fail);
+    return ok;
+}
+
+BOOL WINAPI HookSwapBuffers(HDC dc) {
+    const int frame = hostState.frame;
+    if (frame > 0 && CaptureWanted(hostState.options, frame)) {
+        std::string error;
+        if (!CaptureFrame(dc, hostState.options.captureDir, frame, error) && hostState.captureError.empty())
+            hostState.captureError = error;
+    }
+    BOOL ok = realSwapBuffers(dc);
+    ++hostState.swaps;
+    JsonLine("swap").Int("frame", frame).Bool("ok", ok != FALSE).Write();
+    return ok;
+}
+
+void WINAPI HookSleep(DWORD milliseconds) {
+    hostState.framePauseMs += milliseconds;
+    if (!hostState.options.noPause) realSleep(milliseconds);
+}
+
+BOOL WINAPI HookSwapInterval(int interval) {
+    BOOL ok = realSwapInterval(interval);
+    JsonLine("swap_interval").Int("interval", interval).Bool("ok", ok != FALSE).Write();
+    return ok;
+}
+
+PROC WINAPI HookWglGetProcAddress(LPCSTR name) {
+    PROC entry = realWglGetProcAddress(name);
+    // The plug-in may look the entry up more than once; the wrapper serves every lookup.
+    if (entry && name && lstrcmpA(name, "wglSwapIntervalEXT") == 0) {
+        realSwapInterval = (SwapIntervalProc)entry;
+        return (PROC)HookSwapInterval;
+    }
+    return entry;
+}
+
+int WINAPI HookShowCursor(BOOL show) {
+    JsonLine("show_cursor").Bool("show", show != FALSE).Write();
+    return realShowCursor(show);
+}
+
+INT_PTR WINAPI HookDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                                   LPARAM param) {
+    lastDialogResult = realDialogBoxParamA(instance, templateName, owner, procedure, param);
+    return lastDialogResult;
+}
+
+template <typename T>
+void Patch(HMODULE plugin, const char* name, T hook, T& real) {
+    void* original = PatchImport(plugin, name, (void*)hook);
+    // Not imported: keep the real function for the host's own use of the pointer.
+    real = original ? (T)original : nullptr;
+}
+
+}  // namespace
+
+void InstallPluginHooks(HMODULE plugin) {
+    Patch(plugin, "RegisterClassExA", HookRegisterClassExA, realRegisterClassExA);
+    Patch(plugin, "ChangeDisplaySettingsA", HookChangeDisplaySettingsA, realChangeDisplaySettingsA);
+    Patch(plugin, "ChangeDisplaySettingsExA", HookChangeDisplaySettingsExA, realChangeDisplaySettingsExA);
+    Patch(plugin, "CreateWindowExA", HookCreateWindowExA, realCreateWindowExA);
+    Patch(plugin, "GetDC", HookGetDC, realGetDC);
+    Patch(plugin, "ChoosePixelFormat", HookChoosePixelFormat, realChoosePixelFormat);
+    Patch(plugin, "SetPixelFormat", HookSetPixelFormat, realSetPixelFormat);
+    Patch(plugin, "wglCreateContext", HookWglCreateContext, realWglCreateContext);
+    Patch(plugin, "wglMakeCurrent", HookWglMakeCurrent, realWglMakeCurrent);
+    Patch(plugin, "wglDeleteContext", HookWglDeleteContext, realWglDeleteContext);
+    Patch(plugin, "ReleaseDC", HookReleaseDC, realReleaseDC);
+    Patch(plugin, "DestroyWindow", HookDestroyWindow, realDestroyWindow);
+    Patch(plugin, "UnregisterClassA", HookUnregisterClassA, realUnregisterClassA);
+    Patch(plugin, "SwapBuffers", HookSwapBuffers, realSwapBuffers);
+    Patch(plugin, "Sleep", HookSleep, realSleep);
+    Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
+    Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
+    Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
+    InstallMessageBoxWrapper(plugin);
+}
+
+INT_PTR LastDialogResult() { return lastDialogResult; }
+bool PluginImportsDialogBox() { return realDialogBoxParamA != nullptr; }

@@ -1,0 +1,149 @@
+// Start-up and tear-down failures injected through the host bench: each must show its own box,
+// tear down what was built, and leave the run ending through Render returning 1 / Quit going on.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+#include "tests/bench.h"
+
+namespace {
+
+const long long kStartStyle = MB_OK | MB_ICONEXCLAMATION;
+const long long kShutdownStyle = MB_OK | MB_ICONINFORMATION;
+
+// The names of the platform calls the plug-in made from line `from` on, up to the next box.
+std::vector<std::string> CallsUntilBox(const BenchRun& run, int from) {
+    std::vector<std::string> calls;
+    for (int i = from; i < (int)run.log.size() && run.log[i].Event() != "message_box"; ++i)
+        if (run.log[i].Event() == "call") calls.push_back(run.log[i].Str("function"));
+    return calls;
+}
+
+std::vector<std::string> CallsAfter(const BenchRun& run, int from, int until) {
+    std::vector<std::string> calls;
+    for (int i = from; i < until; ++i)
+        if (run.log[i].Event() == "call") calls.push_back(run.log[i].Str("function"));
+    return calls;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// Index of the call line the host marked as injected, or -1.
+int InjectedCall(const BenchRun& run) {
+    for (int i = 0; i < (int)run.log.size(); ++i)
+        if (run.log[i].Event() == "call" && run.log[i].Bool("injected")) return i;
+    return -1;
+}
+
+struct StartFailure {
+    const char* fail;
+    const char* text;
+    // The failed call, then the tear-down that runs before the box.
+    std::vector<std::string> callsBeforeBox;
+};
+
+void PrintTo(const StartFailure& failure, std::ostream* out) { *out << failure.fail; }
+
+class HostStartFailure : public ::testing::TestWithParam<StartFailure> {};
+
+TEST_P(HostStartFailure, ShowsItsBoxAfterTearingDownAndTheFirstRenderEndsTheRun) {
+    const StartFailure& expected = GetParam();
+    BenchRun run = RunBench({"--frames", "3", "--fail", expected.fail});
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    std::vector<LogLine> boxes = run.Events("message_box");
+    ASSERT_EQ(boxes.size(), 1u) << run.Describe();
+    EXPECT_EQ(boxes[0].Str("title"), "ERROR");
+    EXPECT_EQ(boxes[0].Str("text"), expected.text);
+    EXPECT_EQ(boxes[0].Int("style"), kStartStyle);
+    EXPECT_FALSE(boxes[0].Bool("owner"));
+
+    int injected = InjectedCall(run);
+    ASSERT_GE(injected, 0) << run.Describe();
+    EXPECT_EQ(Joined(CallsUntilBox(run, injected)), Joined(expected.callsBeforeBox)) << run.Describe();
+    EXPECT_LT(run.IndexOf("message_box"), run.IndexOf("init")) << "the box belongs to Init";
+
+    EXPECT_EQ(run.First("init")->Int("result"), 0);
+    std::vector<LogLine> renders = run.Events("render");
+    ASSERT_EQ(renders.size(), 1u) << run.Describe();
+    EXPECT_EQ(renders[0].Int("result"), 1);
+    EXPECT_EQ(run.Count("swap"), 0);
+    EXPECT_EQ(run.Count("window"), 0) << "no window may outlive a failed start";
+    EXPECT_GE(run.IndexOf("quit"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, HostStartFailure, ::testing::Values(
+    StartFailure{"RegisterClassExA", "Failed To Register The Window Class.", {"RegisterClassExA"}},
+    StartFailure{"CreateWindowExA", "Window Creation Error.", {"CreateWindowExA", "UnregisterClassA"}},
+    // The first GetDC is the window procedure's, during creation; the second is the start-up's own.
+    StartFailure{"GetDC:2", "Can't Create A GL Device Context.", {"GetDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"ChoosePixelFormat", "Can't Find A Suitable PixelFormat.",
+                 {"ChoosePixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"SetPixelFormat", "Can't Set The PixelFormat.",
+                 {"SetPixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"wglCreateContext", "Can't Create A GL Rendering Context.",
+                 {"wglCreateContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"wglMakeCurrent", "Can't Activate The GL Rendering Context.",
+                 {"wglMakeCurrent", "wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}}),
+    [](const ::testing::TestParamInfo<StartFailure>& info) {
+        std::string name = info.param.fail;
+        return name.substr(0, name.find(':'));
+    });
+
+struct ShutdownFailure {
+    const char* function;
+    const char* text;
+    std::vector<std::string> callsAfterBox;  // the tear-down that must go on
+};
+
+void PrintTo(const ShutdownFailure& failure, std::ostream* out) { *out << failure.function; }
+
+// How many calls of `function` a clean run makes before Quit: the tear-down's is the next one.
+int CallsBeforeQuit(const char* function) {
+    static BenchRun clean = RunBench({"--frames", "2"});
+    int count = 0;
+    for (int i = 0; i < clean.IndexOf("quit"); ++i)
+        if (clean.log[i].Event() == "call" && clean.log[i].Str("function") == function) ++count;
+    return count;
+}
+
+class HostShutdownFailure : public ::testing::TestWithParam<ShutdownFailure> {};
+
+TEST_P(HostShutdownFailure, ReportsItAndTheTearDownGoesOn) {
+    const ShutdownFailure& expected = GetParam();
+    const std::string fail = std::string(expected.function) + ":" + std::to_string(CallsBeforeQuit(expected.function) + 1);
+    BenchRun run = RunBench({"--frames", "2", "--fail", fail});
+    ASSERT_TRUE(run.Finished()) << fail << "\n" << run.Describe();
+    std::vector<LogLine> boxes = run.Events("message_box");
+    ASSERT_EQ(boxes.size(), 1u) << fail << "\n" << run.Describe();
+    EXPECT_EQ(boxes[0].Str("title"), "SHUTDOWN ERROR");
+    EXPECT_EQ(boxes[0].Str("text"), expected.text);
+    EXPECT_EQ(boxes[0].Int("style"), kShutdownStyle);
+
+    const int quit = run.IndexOf("quit"), box = run.IndexOf("message_box"), injected = InjectedCall(run);
+    ASSERT_GE(quit, 0);
+    EXPECT_GT(injected, quit) << "the failure belongs to the tear-down: " << run.Describe();
+    EXPECT_EQ(box, injected + 1) << run.Describe();
+    int end = run.IndexOf("unloaded");
+    std::vector<std::string> after = CallsAfter(run, box, end);
+    // Unloading the library may unregister classes of its own; compare the tear-down's part.
+    after.resize(std::min(after.size(), expected.callsAfterBox.size()));
+    EXPECT_EQ(Joined(after), Joined(expected.callsAfterBox)) << run.Describe();
+    EXPECT_EQ(run.Count("render"), 2);
+    EXPECT_GE(run.IndexOf("wm_quit", quit), 0) << "the window was destroyed: " << run.Describe();
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, HostShutdownFailure, ::testing::Values(
+    ShutdownFailure{"wglMakeCurrent", "Release Of DC And RC Failed.",
+                    {"wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"wglDeleteContext", "Release Rendering Context Failed.",
+                    {"ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"ReleaseDC", "Release Device Context Failed.", {"DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"DestroyWindow", "Could Not Release hWnd.", {"UnregisterClassA"}},
+    ShutdownFailure{"UnregisterClassA", "Could Not Unregister Class.", {}}),
+    [](const ::testing::TestParamInfo<ShutdownFailure>& info) { return std::string(info.param.function); });
+
+}  // namespace
