@@ -7,6 +7,12 @@ Settings settings;
 int drawWidth = 640;
 int drawHeight = 380;
 
+namespace {
+// A Quit without any load (a host that never called Init or Config) would otherwise overwrite
+// the user's file with the built-in defaults.
+bool settingsLoaded = false;
+}  // namespace
+
 bool SettingsFilePath(VisModule* module, char* buffer) {
     char libraryPath[kSettingsPathSize];
     // NOTE: a path longer than the buffer comes back cut, unterminated (Wine 8, Windows XP), and
@@ -44,13 +50,14 @@ void LoadSettings(VisModule* module) {
         settings.showSongTitle = ReadInt(section, "ShowSongTitle", defaults.showSongTitle, path) != 0;
         settings.flashScreen = ReadInt(section, "FlashScreen", defaults.flashScreen, path) != 0;
     }
+    settingsLoaded = true;
     drawWidth = settings.fullscreen ? kFullscreenWidth : settings.width;
     drawHeight = settings.fullscreen ? kFullscreenHeight : settings.height;
 }
 
 void SaveSettings(VisModule* module) {
     char path[kSettingsPathSize];
-    if (!SettingsFilePath(module, path)) return;
+    if (!settingsLoaded || !SettingsFilePath(module, path)) return;
     const char* section = module->description;
     WriteInt(section, "fullscreen", settings.fullscreen ? 1 : 0, path);
     WriteInt(section, "ShowSongTitle", settings.showSongTitle ? 1 : 0, path);

@@ -16,6 +16,10 @@ DWORD contextThread = 0;
 // Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
 // not report a class it never registered, or already unregistered, as a failure to unregister.
 bool classRegistered = false;
+// Whether this run hid the cursor and asked for the full-screen mode. The tear-down undoes exactly
+// that, so a Config during the run that flips the full-screen switch cannot strand the display
+// in 1024 x 768 x 16 or leave the cursor hidden.
+bool fullscreenEntered = false;
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
     sizeof(PIXELFORMATDESCRIPTOR), 1,
@@ -117,6 +121,7 @@ int Init(VisModule* module) {
     DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
     if (settings.fullscreen) {
         ShowCursor(FALSE);
+        fullscreenEntered = true;
         if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) {
             DestroyDisplayWindow();
             FailStart("Cannot Change to Fullscreen.\nCheck the config.", MB_OK | MB_ICONERROR);
@@ -178,7 +183,8 @@ int Init(VisModule* module) {
 
 void DestroyDisplayWindow() {
     TextFontDestroy();
-    if (settings.fullscreen) {
+    if (fullscreenEntered) {
+        fullscreenEntered = false;
         ChangeDisplaySettingsExA(nullptr, &displayHandles.savedMode, nullptr, CDS_RESET, nullptr);
         ChangeDisplaySettingsA(nullptr, 0);
         ShowCursor(TRUE);
