@@ -9,20 +9,29 @@ smearscope_run_arch() {
   if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
 }
 
+# $2: ON to build the tests too (only the arch that runs here needs them).
 smearscope_build_arch() {
-  local arch=$1
+  local arch=$1 tests=${2:-ON}
   cmake -S "$top" -B "$build/$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw.cmake" \
-    -DSMEARSCOPE_ARCH="$arch" -DFreeGLUT_DIR="$build/freeglut/$arch/lib/cmake/FreeGLUT" \
+    -DSMEARSCOPE_ARCH="$arch" -DSMEARSCOPE_TESTS="$tests" -DFreeGLUT_DIR="$build/freeglut/$arch/lib/cmake/FreeGLUT" \
     -DKISSFFT_SOURCE_DIR="$(ls -d "$build"/kissfft/src/kissfft-*/ | head -n 1)" >/dev/null
-  cmake --build "$build/$arch" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate' || true
-  [ -f "$build/$arch/bin/smearscope-host.exe" ] && [ -f "$build/$arch/bin/vis_Smearscope.dll" ]
+  if ! cmake --build "$build/$arch" -j"$(nproc)" >"$build/$arch/build.log" 2>&1; then
+    grep -E -B2 -A8 'error|Error' "$build/$arch/build.log" | head -n 80
+    echo "build for $arch failed; see $build/$arch/build.log" >&2
+    return 1
+  fi
+  grep -E 'warning:' "$build/$arch/build.log" | grep -v kissfft | head -n 20 || true
 }
 
 smearscope_build() {
   run_arch=$(smearscope_run_arch)
   bash "$top/scripts/setup" i686 "$run_arch"
-  smearscope_build_arch i686
-  [ "$run_arch" = i686 ] || smearscope_build_arch "$run_arch"
+  if [ "$run_arch" = i686 ]; then
+    smearscope_build_arch i686
+  else
+    smearscope_build_arch i686 OFF
+    smearscope_build_arch "$run_arch"
+  fi
   bin="$build/$run_arch/bin"
 }
 
