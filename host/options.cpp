@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
+#include "host/quirks.h"
 
 namespace {
 
@@ -182,6 +183,14 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             }
         } else if (option == "--no-pause") {
             options.noPause = true;
+        } else if (option == "--quirk") {
+            if (!value(text)) return false;
+            if (!QuirkFromName(text)) {
+                error = "--quirk wants config-before-init, render-thread, silent-playlist, destroy-before-quit,"
+                        " ignore-result or no-rate, got " + text;
+                return false;
+            }
+            options.quirks |= QuirkFromName(text);
         } else if (option == "--log") {
             if (!value(options.logPath)) return false;
         } else {
@@ -220,6 +229,11 @@ const char* HostUsage() {
         "                         ChoosePixelFormat SetPixelFormat wglCreateContext wglMakeCurrent\n"
         "                         wglDeleteContext ReleaseDC DestroyWindow UnregisterClassA\n"
         "  --no-pause             skip the plug-in's Sleep calls (the pause is still recorded)\n"
+        "  --quirk NAME           behave as other hosts do; repeatable. config-before-init (Config\n"
+        "                         before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second thread),\n"
+        "                         silent-playlist (position 0, title null), destroy-before-quit (the host\n"
+        "                         window goes before Quit), ignore-result (Render goes on after 1; needs\n"
+        "                         --frames), no-rate (sample rate and channels 0 during Init)\n"
         "  --log PATH             write one JSON object per line for everything the host saw\n"
         "  --help                 this text\n"
         "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"

@@ -38,6 +38,7 @@ struct HostOptions {
     std::vector<FailRule> failures;
     bool noPause = false;
     std::string logPath;
+    unsigned quirks = 0;             // kQuirk* bits of host/quirks.h
     bool help = false;
 };
 

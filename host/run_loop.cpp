@@ -9,6 +9,7 @@
 #include "host/json_log.h"
 #include "host/message_boxes.h"
 #include "host/plugin_hooks.h"
+#include "host/quirks.h"
 #include "host/synthetic_spectrum.h"
 #include "plugin/vis_module.h"
 
@@ -55,6 +56,7 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
     JsonLine line("query");
     line.Int("lparam", (long long)lParam).Int("wparam", (long long)wParam);
     LRESULT answer = 0;
+    if (QuirkAnswersQuery(wParam, lParam, answer)) return answer;
     switch (lParam) {
     case 104:
         answer = hostState.options.notPlaying ? 0 : 1;
@@ -193,10 +195,17 @@ void SetVisFailure(int status, const std::string& reason) {
     visExitStatus = status;
 }
 
+void RunConfig(const std::vector<std::string>& actions);
+
 void RunVisualisation() {
+    if (QuirkOn(kQuirkConfigBeforeInit))
+        RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
+                                                          : hostState.options.dialogActions);
+    QuirkBeforeInit(module);
     currentCallback = "Init";
     int initResult = module->Init(module);
     currentCallback = nullptr;
+    QuirkAfterInit(module);
     JsonLine("init").Int("result", initResult).Write();
     if (initResult != 0) SetVisFailure(2, "Init returned " + std::to_string(initResult) + ", not 0");
     if (HWND window = PluginWindow()) LogWindow(window);
@@ -210,18 +219,20 @@ void RunVisualisation() {
         hostState.framePauseMs = 0;
         hostState.frame = frame;
         currentCallback = "Render";
-        int result = module->Render(module);
+        int result = QuirkRender(module, DispatchThreadMessages);
         currentCallback = nullptr;
         hostState.frame = 0;
         JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
-        if (result == 1) break;
-        if (result != 0) {
+        if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
+        if (result != 0 && result != 1) {
             SetVisFailure(2, "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
             break;
         }
         if (frame == hostState.options.frames || hostClosing) break;
     }
+    QuirkStopRenderThread();
     DispatchThreadMessages();
+    QuirkBeforeQuit(PluginWindow());
     JsonLine("quit").Write();
     currentCallback = "Quit";
     module->Quit(module);
@@ -230,8 +241,8 @@ void RunVisualisation() {
     DispatchThreadMessages();
 }
 
-void RunConfig() {
-    DialogDriverStart(hostState.hostWindow, hostState.options.dialogActions);
+void RunConfig(const std::vector<std::string>& actions) {
+    DialogDriverStart(module->parentWindow, actions);
     currentCallback = "Config";
     module->Config(module);
     currentCallback = nullptr;
@@ -245,8 +256,10 @@ void RunConfig() {
 }
 
 DWORD WINAPI VisualisationThread(LPVOID) {
-    InstallMessageBoxHook(hostState.options.config ? hostState.hostWindow : nullptr);
-    if (hostState.options.config) RunConfig();
+    QuirksStartThread(module, kHostClass);
+    const bool configures = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit);
+    InstallMessageBoxHook(configures ? module->parentWindow : nullptr);
+    if (hostState.options.config) RunConfig(hostState.options.dialogActions);
     else RunVisualisation();
     RemoveMessageBoxHook();
     return 0;
@@ -317,11 +330,12 @@ int RunHost(const HostOptions& options) {
     hostState.options = options;
     SetUnhandledExceptionFilter(ReportCrash);
     std::string error;
-    if (!DialogActionsValid(options.dialogActions, error)) return Fail(1, error);
+    if (!DialogActionsValid(options.dialogActions, error) || !QuirksValid(options, error)) return Fail(1, error);
     if (!options.logPath.empty() && !JsonLogOpen(options.logPath.c_str()))
         return Fail(1, "cannot write the log " + options.logPath);
     if (!options.captureDir.empty()) CreateDirectoryA(options.captureDir.c_str(), nullptr);
 
+    LogQuirks();
     hostState.hostWindow = CreateHostWindow();
     if (!hostState.hostWindow) return Fail(2, "cannot create the host window");
     int status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);

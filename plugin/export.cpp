@@ -34,9 +34,10 @@ VisModule* GetModule(int index) {
 }
 
 int Render(VisModule* module) {
-    if (quitRequested) return 1;
-    // A Render without a started run, or from a thread other than Init's, draws nothing.
+    // A Render without a started run, or from a thread other than Init's, draws nothing and reads
+    // nothing the window procedure writes; the quit flag is one of those, so it is read second.
     if (!DrawingAllowedOnThisThread()) return 1;
+    if (quitRequested) return 1;
     RenderFrame(module);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The display window and its OpenGL context: start-up (Init), the full-screen mode change, tear-down.
 // Every failure is told in a fixed message box and ends the run through the quit flag.
 #include "window/display_window.h"
+#include <atomic>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "render/glut_setup.h"
@@ -11,8 +12,9 @@
 DisplayHandles displayHandles;
 
 namespace {
-// The thread that made the context current: the only one allowed to draw.
-DWORD contextThread = 0;
+// The thread that made the context current: the only one allowed to draw; 0 while no context is.
+// Atomic because a host may call Render from another thread: that call reads only this.
+std::atomic<DWORD> contextThread{0};
 // Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
 // not report a class it never registered, or already unregistered, as a failure to unregister.
 bool classRegistered = false;
@@ -214,13 +216,15 @@ void DestroyDisplayWindow() {
 }
 
 bool DrawingAllowedOnThisThread() {
-    return displayHandles.renderContext && contextThread == GetCurrentThreadId();
+    // The thread test comes first: only the context's own thread may then read the handles.
+    return contextThread.load() == GetCurrentThreadId() && displayHandles.renderContext;
 }
 
 void ForgetDestroyedWindow(HWND window) {
     // NOTE: a host may destroy its own window first, which destroys ours (it is owned) before
     // Quit; the window's own device context goes with it. Neither is a release failure.
-    if (window != displayHandles.window) return;
+    // A window destroyed inside its own creation is ours before the handle is stored.
+    if (displayHandles.window && window != displayHandles.window) return;
     displayHandles.window = nullptr;
     displayHandles.windowDC = nullptr;
 }

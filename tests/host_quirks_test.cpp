@@ -1,0 +1,232 @@
+// The plug-in in hosts that drive it differently from the player (--quirk): each quirk alone and all
+// together must end in a clean run: no box, Quit reached, the settings saved, nothing else written.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+#include "tests/bench.h"
+
+namespace {
+
+const char kTitleAndFlashOn[] =
+    "[Korvath's OpenGL Smearscope]\r\nfullscreen=0\r\nShowSongTitle=1\r\nFlashScreen=1\r\nWidth=600\r\n"
+    "Height=300\r\nConfig_X=70\r\nConfig_Y=80\r\n";
+
+// The value of `key` in the settings text, "" when absent.
+std::string SettingValue(const std::string& text, const std::string& key) {
+    size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    at += key.size() + 2;
+    return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+bool IsDecimal(const std::string& text) {
+    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() <= start) return false;
+    for (size_t i = start; i < text.size(); ++i)
+        if (!std::isdigit((unsigned char)text[i])) return false;
+    return true;
+}
+
+std::set<std::string> FolderFiles(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::string(entry.cFileName) != "." && std::string(entry.cFileName) != "..") names.insert(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+std::vector<long long> RenderResults(const BenchRun& run) {
+    std::vector<long long> results;
+    for (const LogLine& render : run.Events("render")) results.push_back(render.Int("result"));
+    return results;
+}
+
+struct QuirkCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string settingsFile;  // "" : none before the run
+    std::function<void(const BenchRun&)> check;
+};
+
+void PrintTo(const QuirkCase& quirkCase, std::ostream* out) { *out << quirkCase.name; }
+
+class HostQuirk : public ::testing::TestWithParam<QuirkCase> {};
+
+TEST_P(HostQuirk, RunsCleanlyToQuitAndSavesTheSettings) {
+    const QuirkCase& quirkCase = GetParam();
+    char windowsFolder[MAX_PATH] = {};
+    GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder));
+    const std::string straySettings = std::string(windowsFolder) + "\\Smearscope.ini";
+    const bool strayBefore = GetFileAttributesA(straySettings.c_str()) != INVALID_FILE_ATTRIBUTES;
+
+    BenchRun run = RunBench(quirkCase.arguments, BenchOptions{false, 60000, quirkCase.settingsFile});
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    EXPECT_EQ(run.Count("message_box"), 0) << run.Describe();
+    EXPECT_EQ(run.Count("crash"), 0) << run.Describe();
+    const int quit = run.IndexOf("quit");
+    ASSERT_GE(quit, 0) << run.Describe();
+    EXPECT_GT(run.IndexOf("unloaded", quit), quit) << run.Describe();
+    ASSERT_NE(run.First("exit"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("exit")->Int("status"), 0);
+    for (const LogLine& quirk : run.Events("quirk")) EXPECT_NE(quirk.Str("name"), "") << quirk.text;
+
+    const std::string settings = run.SettingsText();
+    for (const char* key : {"fullscreen", "ShowSongTitle", "FlashScreen", "Width", "Height", "Config_X", "Config_Y"})
+        EXPECT_TRUE(IsDecimal(SettingValue(settings, key))) << key << " in\n" << settings;
+    // The plug-in writes its settings file and nothing else: not beside itself, not a bare-name file.
+    const std::set<std::string> expected = {"vis_Smearscope.dll", "Smearscope.ini", "log.jsonl", "stderr.txt",
+                                            "stdout.txt"};
+    EXPECT_EQ(FolderFiles(run.folder), expected);
+    if (!strayBefore) {
+        EXPECT_EQ(GetFileAttributesA(straySettings.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+
+    quirkCase.check(run);
+}
+
+void CheckConfigBeforeInit(const BenchRun& run) {
+    const int dialog = run.IndexOf("dialog"), result = run.IndexOf("config_result"), init = run.IndexOf("init");
+    ASSERT_GE(dialog, 0) << run.Describe();
+    ASSERT_GE(result, 0) << run.Describe();
+    EXPECT_LT(result, init) << "Config ends before Init starts";
+    EXPECT_EQ(run.log[result].Int("result"), 2) << "dismissed with cancel";
+    EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 0}));
+    EXPECT_EQ(run.Count("swap"), 3);
+}
+
+void CheckConfigOkBeforeInit(const BenchRun& run) {
+    // What Config saved is what Init builds.
+    ASSERT_NE(run.First("window"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("window")->Int("client_width"), 720);
+    EXPECT_EQ(SettingValue(run.SettingsText(), "Width"), "720");
+    EXPECT_EQ(run.First("config_result")->Int("result"), 1);
+}
+
+// The render thread's calls draw nothing and change nothing the window procedure shares.
+void CheckRenderThreadDrawsNothing(const BenchRun& run, size_t renders) {
+    ASSERT_NE(run.First("render_thread"), nullptr) << run.Describe();
+    EXPECT_EQ(RenderResults(run), std::vector<long long>(renders, 1)) << run.Describe();
+    EXPECT_EQ(run.Count("swap"), 0) << run.Describe();
+    EXPECT_EQ(run.Count("query"), 0) << "a foreign Render asked the host: " << run.Describe();
+    const std::string settings = run.SettingsText();
+    EXPECT_EQ(SettingValue(settings, "ShowSongTitle"), "1");
+    EXPECT_EQ(SettingValue(settings, "FlashScreen"), "1");
+    EXPECT_EQ(SettingValue(settings, "Width"), "600");
+    EXPECT_EQ(SettingValue(settings, "Height"), "300");
+    // Quit, on the thread that holds the context, still releases everything and reports nothing.
+    for (const LogLine& call : run.Events("call")) EXPECT_TRUE(call.Bool("ok")) << call.text;
+}
+
+void CheckSilentPlaylist(const BenchRun& run) {
+    EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 0}));
+    EXPECT_EQ(run.Count("swap"), 3);
+    int positions = 0, titles = 0;
+    for (const LogLine& query : run.Events("query")) {
+        if (query.Int("lparam") == 125) {
+            ++positions;
+            EXPECT_EQ(query.Int("answer"), 0) << query.text;
+        }
+        if (query.Int("lparam") == 212) {
+            ++titles;
+            EXPECT_EQ(query.Int("wparam"), 0) << "the title is asked for the position answered";
+            EXPECT_TRUE(query.IsNull("answer")) << query.text;
+        }
+    }
+    EXPECT_EQ(positions, 3) << run.Describe();
+    EXPECT_EQ(titles, 3) << run.Describe();
+    EXPECT_EQ(SettingValue(run.SettingsText(), "ShowSongTitle"), "1");
+}
+
+void CheckDestroyBeforeQuit(const BenchRun& run) {
+    const int destroyed = run.IndexOf("host_window_destroyed"), quit = run.IndexOf("quit");
+    ASSERT_GE(destroyed, 0) << run.Describe();
+    EXPECT_LT(destroyed, quit);
+    EXPECT_TRUE(run.log[destroyed].Bool("ok")) << run.log[destroyed].text;
+    EXPECT_TRUE(run.log[destroyed].Bool("plugin_window_destroyed")) << run.log[destroyed].text;
+    // The tear-down releases only what is still held: the context and the class (the library's
+    // unloading may unregister more classes after it).
+    std::vector<std::string> calls;
+    for (int i = quit; i < (int)run.log.size(); ++i)
+        if (run.log[i].Event() == "call") {
+            calls.push_back(run.log[i].Str("function"));
+            EXPECT_TRUE(run.log[i].Bool("ok")) << run.log[i].text;
+        }
+    calls.resize(std::min<size_t>(calls.size(), 3));
+    EXPECT_EQ(calls, (std::vector<std::string>{"wglMakeCurrent", "wglDeleteContext", "UnregisterClassA"}))
+        << run.Describe();
+    EXPECT_EQ(run.IndexOf("call", quit), quit + 1) << "nothing before the context is released";
+}
+
+void CheckIgnoreResult(const BenchRun& run) {
+    EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 1, 1, 1, 1})) << run.Describe();
+    EXPECT_EQ(run.Count("swap"), 1);
+}
+
+void CheckNoRate(const BenchRun& run) {
+    std::vector<LogLine> rates = run.Events("rates");
+    ASSERT_EQ(rates.size(), 2u) << run.Describe();
+    EXPECT_EQ(rates[0].Int("sample_rate"), 0);
+    EXPECT_EQ(rates[0].Int("channels"), 0);
+    EXPECT_EQ(rates[1].Int("sample_rate"), 44100);
+    EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 0}));
+}
+
+void CheckAllTogether(const BenchRun& run) {
+    EXPECT_EQ(run.Count("quirk"), 6) << run.Describe();
+    EXPECT_GE(run.IndexOf("config_result"), 0) << run.Describe();
+    CheckRenderThreadDrawsNothing(run, 4);
+    const LogLine* destroyed = run.First("host_window_destroyed");
+    ASSERT_NE(destroyed, nullptr) << run.Describe();
+    EXPECT_TRUE(destroyed->Bool("plugin_window_destroyed")) << destroyed->text;
+}
+
+std::vector<std::string> Quirks(std::vector<std::string> arguments, const std::vector<const char*>& names) {
+    for (const char* name : names) {
+        arguments.push_back("--quirk");
+        arguments.push_back(name);
+    }
+    return arguments;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachAndAll, HostQuirk,
+    ::testing::Values(
+        QuirkCase{"ConfigBeforeInit", Quirks({"--frames", "3"}, {"config-before-init"}), "", CheckConfigBeforeInit},
+        QuirkCase{"ConfigOkBeforeInit",
+                  Quirks({"--frames", "2", "--dialog", "set:1012=720,ok"}, {"config-before-init"}), "",
+                  CheckConfigOkBeforeInit},
+        QuirkCase{"RenderThread", Quirks({"--frames", "3"}, {"render-thread"}), kTitleAndFlashOn,
+                  [](const BenchRun& run) { CheckRenderThreadDrawsNothing(run, 1); }},
+        QuirkCase{"RenderThreadIgnoringResult", Quirks({"--frames", "4"}, {"render-thread", "ignore-result"}),
+                  kTitleAndFlashOn, [](const BenchRun& run) { CheckRenderThreadDrawsNothing(run, 4); }},
+        QuirkCase{"SilentPlaylist", Quirks({"--frames", "3"}, {"silent-playlist"}), kTitleAndFlashOn,
+                  CheckSilentPlaylist},
+        QuirkCase{"DestroyBeforeQuit", Quirks({"--frames", "3"}, {"destroy-before-quit"}), "",
+                  CheckDestroyBeforeQuit},
+        QuirkCase{"IgnoreResult", Quirks({"--frames", "5", "--keys", "2:ESC"}, {"ignore-result"}), "",
+                  CheckIgnoreResult},
+        QuirkCase{"NoRate", Quirks({"--frames", "3"}, {"no-rate"}), "", CheckNoRate},
+        QuirkCase{"AllTogether",
+                  Quirks({"--frames", "4"}, {"config-before-init", "render-thread", "silent-playlist",
+                                             "destroy-before-quit", "ignore-result", "no-rate"}),
+                  kTitleAndFlashOn, CheckAllTogether}),
+    [](const ::testing::TestParamInfo<QuirkCase>& info) { return std::string(info.param.name); });
+
+TEST(HostQuirkOptions, UnknownQuirkAndEndlessIgnoreResultAreRefused) {
+    BenchRun unknown = RunBench({"--quirk", "sideways"});
+    EXPECT_EQ(unknown.exitCode, 1u) << unknown.Describe();
+    EXPECT_NE(unknown.stderrText.find("--quirk"), std::string::npos) << unknown.stderrText;
+    BenchRun endless = RunBench({"--quirk", "ignore-result"});
+    EXPECT_EQ(endless.exitCode, 1u) << endless.Describe();
+    EXPECT_NE(endless.stderrText.find("--frames"), std::string::npos) << endless.stderrText;
+}
+
+}  // namespace
