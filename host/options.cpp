@@ -162,6 +162,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 error = "--resize wants FRAME:WxH items, got " + text;
                 return false;
             }
+        } else if (option == "--move") {
+            if (!value(text)) return false;
+            if (!ParseMoves(text, options.moves)) {
+                error = "--move wants FRAME:X,Y items separated by ';', got " + text;
+                return false;
+            }
         } else if (option == "--capture") {
             if (!value(options.captureDir)) return false;
         } else if (option == "--capture-frames") {
@@ -219,6 +225,7 @@ const char* HostUsage() {
         "  --keys LIST            FRAME:KEY,... posted as WM_KEYDOWN before that frame; KEY is a letter,\n"
         "                         ESC, SPACE, LEFT, RIGHT, UP, DOWN or a decimal virtual-key code\n"
         "  --resize LIST          FRAME:WxH,... sets the plug-in window's client size before that frame\n"
+        "  --move LIST            FRAME:X,Y;... moves the plug-in window's top-left corner before that frame\n"
         "  --capture DIR          write presented frames as DIR/frame-NNNNN.png\n"
         "  --capture-frames LIST  which frames to capture, e.g. 1,5,10-12 (default every frame)\n"
         "  --config               call Config instead of a run\n"

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "host/window_moves.h"
 
 enum class SpectrumKind { Demo, Ramp, Constant };
 
@@ -31,6 +32,7 @@ struct HostOptions {
     bool nullTitle = false;
     std::vector<KeyPress> keys;
     std::vector<Resize> resizes;
+    std::vector<Move> moves;
     std::string captureDir;
     std::vector<std::pair<int, int>> captureFrames;  // inclusive ranges; empty: every frame
     bool config = false;

@@ -215,6 +215,7 @@ void RunVisualisation() {
         PostKeys(frame);
         DispatchThreadMessages();
         ApplyResizes(frame);
+        if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
         FillSpectrum(hostState.options, frame, module->spectrumData);
         hostState.framePauseMs = 0;
         hostState.frame = frame;

@@ -57,6 +57,12 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_WINDOWPOSCHANGING:
         StorePosition();
         return 0;
+    case WM_WINDOWPOSCHANGED:
+        // The position before a change is stale once the change lands: a single move followed by
+        // Quit would save where the window was, not where it is. Parked minimised windows are not
+        // a place to return to. The default path still sends WM_SIZE and WM_MOVE.
+        if (!IsIconic(window)) StorePosition();
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) quitRequested = true;
         else if (!RunKeyCommand(wParam)) ForwardKey(window, wParam, lParam);

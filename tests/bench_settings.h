@@ -1,0 +1,19 @@
+// The settings file as bench tests write it before a run and read it back after: a file text from
+// key=value lines, and one stored value read the way the plug-in reads it.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "tests/bench.h"
+
+inline std::string SettingsFileText(const std::vector<std::string>& lines) {
+    std::string text = "[Korvath's OpenGL Smearscope]\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// The stored integer for `key` after the run, or `missing` when the file or key is absent.
+inline int StoredInt(const BenchRun& run, const char* key, int missing = -99999) {
+    return (int)GetPrivateProfileIntA("Korvath's OpenGL Smearscope", key, missing,
+                                      (run.folder + "\\Smearscope.ini").c_str());
+}

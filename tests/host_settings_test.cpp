@@ -1,0 +1,97 @@
+// The settings file through the host bench: the configuration dialog's strict size boxes, OK and
+// Cancel, and the window's size and position carried from one run (one library load) to the next.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "tests/bench.h"
+#include "tests/bench_settings.h"
+
+namespace {
+
+const std::vector<std::string> kStored = {"Width=800", "Height=600", "fullscreen=0", "Config_X=70", "Config_Y=60"};
+
+struct DialogCase {
+    const char* name;
+    const char* actions;
+    long long result;         // the dialog's end: 1 OK, 2 Cancel
+    bool fileUnchanged;       // Cancel: not a byte written
+    int width, height, fullscreen;
+};
+
+void PrintTo(const DialogCase& c, std::ostream* out) { *out << c.name; }
+
+class HostConfigDialog : public ::testing::TestWithParam<DialogCase> {};
+
+TEST_P(HostConfigDialog, OpensOnTheStoredValuesAndSavesOnlyOnOk) {
+    const DialogCase& c = GetParam();
+    BenchOptions options;
+    options.settingsFile = SettingsFileText(kStored);
+    BenchRun run = RunBench({"--config", "--dialog", c.actions}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    const LogLine* dialog = run.First("dialog");
+    ASSERT_NE(dialog, nullptr) << run.Describe();
+    EXPECT_EQ(dialog->Str("width"), "800");
+    EXPECT_EQ(dialog->Str("height"), "600");
+    EXPECT_FALSE(dialog->Bool("fullscreen"));
+    ASSERT_NE(run.First("config_result"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("config_result")->Int("result"), c.result);
+    if (c.fileUnchanged) {
+        EXPECT_EQ(run.SettingsText(), options.settingsFile);
+        return;
+    }
+    EXPECT_EQ(StoredInt(run, "Width"), c.width) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "Height"), c.height) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "fullscreen"), c.fullscreen) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "Config_X"), 70);
+    EXPECT_EQ(StoredInt(run, "Config_Y"), 60);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, HostConfigDialog, ::testing::Values(
+    DialogCase{"NewSizeSaved", "set:1012=1024,set:1013=700,ok", 1, false, 1024, 700, 0},
+    // The boxes read unsigned decimals: letters and a leading minus leave the stored size.
+    DialogCase{"LettersAndMinusKeepTheOldSize", "set:1012=abc,set:1013=-5,ok", 1, false, 800, 600, 0},
+    DialogCase{"EmptyBoxKeepsTheOldSize", "set:1012=,ok", 1, false, 800, 600, 0},
+    // Saving in full screen writes the switches only: the typed size does not reach the file.
+    DialogCase{"FullscreenSavesTheSwitchOnly", "set:1012=1024,check:1001,ok", 1, false, 800, 600, 1},
+    DialogCase{"CancelAfterEditsWritesNothing", "set:1012=1024,set:1013=700,check:1001,cancel", 2, true, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.name); });
+
+TEST(HostSettings, ResizeTo800x600IsStored) {
+    BenchRun run = RunBench({"--frames", "3", "--resize", "2:800x600"});
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    EXPECT_EQ(StoredInt(run, "Width"), 800) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "Height"), 600) << run.SettingsText();
+    // The next load creates the window at that size.
+    BenchOptions next;
+    next.settingsFile = run.SettingsText();
+    BenchRun again = RunBench({"--frames", "1"}, next);
+    ASSERT_TRUE(again.Finished()) << again.Describe();
+    ASSERT_NE(again.First("window"), nullptr) << again.Describe();
+    EXPECT_EQ(again.First("window")->Int("client_width"), 800);
+    EXPECT_EQ(again.First("window")->Int("client_height"), 600);
+}
+
+TEST(HostSettings, WindowStartsAtTheStoredPositionAndAMoveIsRememberedForTheNextRun) {
+    BenchOptions options;
+    options.settingsFile = SettingsFileText({"Config_X=120", "Config_Y=90"});
+    BenchRun run = RunBench({"--frames", "4", "--move", "2:300,200"}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    const LogLine* window = run.First("window");
+    ASSERT_NE(window, nullptr) << run.Describe();
+    EXPECT_EQ(window->Int("x"), 120);
+    EXPECT_EQ(window->Int("y"), 90);
+    ASSERT_NE(run.First("move"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("move")->Int("x"), 300);
+    EXPECT_EQ(StoredInt(run, "Config_X"), 300) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "Config_Y"), 200) << run.SettingsText();
+
+    BenchOptions next;
+    next.settingsFile = run.SettingsText();
+    BenchRun again = RunBench({"--frames", "1"}, next);
+    ASSERT_TRUE(again.Finished()) << again.Describe();
+    ASSERT_NE(again.First("window"), nullptr) << again.Describe();
+    EXPECT_EQ(again.First("window")->Int("x"), 300);
+    EXPECT_EQ(again.First("window")->Int("y"), 200);
+}
+
+}  // namespace
