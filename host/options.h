@@ -3,8 +3,9 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "host/soak.h"
 
-enum class SpectrumKind { Demo, Ramp, Constant };
+enum class SpectrumKind { Demo, Ramp, Constant, Random };
 
 struct KeyPress {
     int frame;
@@ -39,6 +40,7 @@ struct HostOptions {
     bool noPause = false;
     std::string logPath;
     bool help = false;
+    SoakOptions soak;
 };
 
 // Parses argv; on a malformed option returns false with a one-line reason in error.
