@@ -1,6 +1,7 @@
 // Soak through the host bench: many runs in one load and many loads of the library, with the
 // process's objects, handles and private bytes counted after each; none may grow.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "tests/bench.h"
@@ -18,16 +19,21 @@ std::vector<LogLine> Resources(const BenchRun& run, const char* stage) {
     return found;
 }
 
-// Every count after `settled` is at most the count there; private bytes may drift within `tolerance`.
+// From `settled` on, no count may grow by one for every repetition: a leak of even one object,
+// handle or window per run or load would. Wine's own GDI objects and handles step up by one or
+// two now and then (measured: flat at 62 objects over 50 loads, 62 to 66 over 10 in another
+// process), which this allows. Private bytes may drift within `tolerance`.
 void ExpectNoGrowth(const std::vector<LogLine>& counts, size_t settled, long long tolerance) {
     ASSERT_GT(counts.size(), settled + 1);
     const LogLine& base = counts[settled];
-    for (size_t i = settled + 1; i < counts.size(); ++i) {
-        SCOPED_TRACE("after " + counts[i].text);
-        for (const char* key : {"gdi", "user", "handles", "windows"})
-            EXPECT_LE(counts[i].Int(key), base.Int(key)) << key;
-        EXPECT_LE(counts[i].Int("private_bytes"), base.Int("private_bytes") + tolerance);
+    const long long repetitions = (long long)(counts.size() - 1 - settled);
+    for (const char* key : {"gdi", "user", "handles", "windows"}) {
+        long long most = base.Int(key);
+        for (size_t i = settled + 1; i < counts.size(); ++i) most = std::max(most, counts[i].Int(key));
+        EXPECT_LT(most - base.Int(key), repetitions) << key << " grew from " << base.text << " to " << counts.back().text;
     }
+    for (size_t i = settled + 1; i < counts.size(); ++i)
+        EXPECT_LE(counts[i].Int("private_bytes"), base.Int("private_bytes") + tolerance) << counts[i].text;
     ::testing::Test::RecordProperty("first_private_bytes", std::to_string(base.Int("private_bytes")));
     ::testing::Test::RecordProperty("last_private_bytes", std::to_string(counts.back().Int("private_bytes")));
 }
