@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(HostUsage(), stdout);
+        std::fputs(SoakUsage(), stdout);
         return 0;
     }
     return RunHost(options);

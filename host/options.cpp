@@ -65,7 +65,7 @@ bool ParseResizes(const std::string& text, std::vector<Resize>& resizes) {
             !ParseInt(item.substr(colon + 1, cross - colon - 1), resize.width) ||
             !ParseInt(item.substr(cross + 1), resize.height))
             return false;
-        if (resize.frame < 1 || resize.width < 1 || resize.height < 1) return false;
+        if (resize.frame < 1 || resize.width < 0 || resize.height < 0) return false;
         resizes.push_back(resize);
     }
     return true;
@@ -139,11 +139,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!value(text)) return false;
             if (text == "demo") options.spectrum = SpectrumKind::Demo;
             else if (text == "ramp") options.spectrum = SpectrumKind::Ramp;
+            else if (text == "random") options.spectrum = SpectrumKind::Random;
             else if (text.rfind("const:", 0) == 0 && ParseInt(text.substr(6), options.spectrumValue) &&
                      options.spectrumValue >= 0 && options.spectrumValue <= 255)
                 options.spectrum = SpectrumKind::Constant;
             else {
-                error = "--spectrum wants const:0..255, ramp or demo, got " + text;
+                error = "--spectrum wants const:0..255, ramp, random or demo, got " + text;
                 return false;
             }
         } else if (option == "--title") {
@@ -200,8 +201,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         } else if (option == "--log") {
             if (!value(options.logPath)) return false;
         } else {
-            error = "unknown option " + option + " (see --help)";
-            return false;
+            bool handled = false;
+            if (!ParseSoakOption(option, value, options.soak, handled, error)) return false;
+            if (!handled) {
+                error = "unknown option " + option + " (see --help)";
+                return false;
+            }
         }
     }
     if (!options.captureFrames.empty() && options.captureDir.empty()) {
@@ -219,7 +224,7 @@ const char* HostUsage() {
         "  --frames N             end the run after N Render calls (default: until Render returns 1\n"
         "                         or the host window closes)\n"
         "  --not-playing          answer the is-playing query with 0\n"
-        "  --spectrum KIND        const:B | ramp | demo (default demo, a signal with a beat)\n"
+        "  --spectrum KIND        const:B | ramp | random | demo (default demo, a signal with a beat)\n"
         "  --title TEXT           the playlist title the host reports (default \"Smearscope demo\")\n"
         "  --null-title           report a null title\n"
         "  --keys LIST            FRAME:KEY,... posted as WM_KEYDOWN before that frame; KEY is a letter,\n"

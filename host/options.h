@@ -3,9 +3,10 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "host/soak.h"
 #include "host/window_moves.h"
 
-enum class SpectrumKind { Demo, Ramp, Constant };
+enum class SpectrumKind { Demo, Ramp, Constant, Random };
 
 struct KeyPress {
     int frame;
@@ -42,6 +43,7 @@ struct HostOptions {
     std::string logPath;
     unsigned quirks = 0;             // kQuirk* bits of host/quirks.h
     bool help = false;
+    SoakOptions soak;
 };
 
 // Parses argv; on a malformed option returns false with a one-line reason in error.

@@ -10,6 +10,7 @@
 #include "host/message_boxes.h"
 #include "host/plugin_hooks.h"
 #include "host/quirks.h"
+#include "host/soak.h"
 #include "host/synthetic_spectrum.h"
 #include "plugin/vis_module.h"
 
@@ -59,18 +60,25 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
     if (QuirkAnswersQuery(wParam, lParam, answer)) return answer;
     switch (lParam) {
     case 104:
-        answer = hostState.options.notPlaying ? 0 : 1;
+        answer = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying) ? 1 : 0;
         line.Int("answer", answer);
         break;
     case 125:
         line.Int("answer", 0);
         break;
-    case 212:
+    case 212: {
+        bool overridden = false;
+        if (const char* drill = SoakTitle(hostState.frame, overridden); overridden) {
+            answer = (LRESULT)drill;
+            line.Int("answer_length", drill ? lstrlenA(drill) : 0);
+            break;
+        }
         // Stays readable after the answer: the plug-in draws it later in the frame.
         title = hostState.options.title;
         answer = hostState.options.nullTitle ? 0 : (LRESULT)title.c_str();
         line.Str("answer", hostState.options.nullTitle ? nullptr : title.c_str());
         break;
+    }
     default:
         line.Int("answer", 0);
         break;
@@ -197,10 +205,7 @@ void SetVisFailure(int status, const std::string& reason) {
 
 void RunConfig(const std::vector<std::string>& actions);
 
-void RunVisualisation() {
-    if (QuirkOn(kQuirkConfigBeforeInit))
-        RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
-                                                          : hostState.options.dialogActions);
+int CallInit() {
     QuirkBeforeInit(module);
     currentCallback = "Init";
     int initResult = module->Init(module);
@@ -209,21 +214,40 @@ void RunVisualisation() {
     JsonLine("init").Int("result", initResult).Write();
     if (initResult != 0) SetVisFailure(2, "Init returned " + std::to_string(initResult) + ", not 0");
     if (HWND window = PluginWindow()) LogWindow(window);
+    return initResult;
+}
 
-    for (int frame = 1; initResult == 0; ++frame) {
+int CallRender(int frame) {
+    FillSpectrum(hostState.options, frame, module->spectrumData);
+    hostState.framePauseMs = 0;
+    hostState.frame = frame;
+    currentCallback = "Render";
+    int result = QuirkRender(module, DispatchThreadMessages);
+    currentCallback = nullptr;
+    hostState.frame = 0;
+    JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
+    return result;
+}
+
+void CallConfigDuringRun() {
+    DialogDriverStart(module->parentWindow, hostState.options.dialogActions);
+    currentCallback = "Config";
+    module->Config(module);
+    currentCallback = nullptr;
+    DialogDriverStop();
+    JsonLine("config_result").Int("result", DialogDriverEndAction()).Bool("dialog", DialogDriverSawDialog()).Write();
+}
+
+void RunFrames() {
+    for (int frame = 1;; ++frame) {
         DispatchThreadMessages();
         PostKeys(frame);
+        SoakBeforeFrame(PluginWindow(), frame);
         DispatchThreadMessages();
         ApplyResizes(frame);
         if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
-        FillSpectrum(hostState.options, frame, module->spectrumData);
-        hostState.framePauseMs = 0;
-        hostState.frame = frame;
-        currentCallback = "Render";
-        int result = QuirkRender(module, DispatchThreadMessages);
-        currentCallback = nullptr;
-        hostState.frame = 0;
-        JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
+        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2) CallConfigDuringRun();
+        int result = CallRender(frame);
         if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
         if (result != 0 && result != 1) {
             SetVisFailure(2, "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
@@ -232,6 +256,20 @@ void RunVisualisation() {
         if (frame == hostState.options.frames || hostClosing) break;
     }
     QuirkStopRenderThread();
+}
+
+// One run: Init, frames, Quit, in the order --call-order asks for; logs the frames it drew.
+void RunVisualisation(int load, int run) {
+    const CallOrder order = hostState.options.soak.callOrder;
+    const int swapsBefore = hostState.swaps;
+    if (QuirkOn(kQuirkConfigBeforeInit))
+        RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
+                                                          : hostState.options.dialogActions);
+    if (order != CallOrder::QuitWithoutInit) {
+        int initResult = CallInit();
+        if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
+        if (initResult == 0) RunFrames();
+    }
     DispatchThreadMessages();
     QuirkBeforeQuit(PluginWindow());
     JsonLine("quit").Write();
@@ -240,6 +278,10 @@ void RunVisualisation() {
     currentCallback = nullptr;
     // The window's destruction posts the thread's quit message; let the log see it.
     DispatchThreadMessages();
+    if (order == CallOrder::RenderAfterQuit)
+        for (int frame = 1; frame <= 3; ++frame) CallRender(frame);
+    JsonLine("run").Int("run", run).Int("load", load).Int("frames_drawn", hostState.swaps - swapsBefore).Write();
+    LogResources("run", load, run);
 }
 
 void RunConfig(const std::vector<std::string>& actions) {
@@ -256,12 +298,18 @@ void RunConfig(const std::vector<std::string>& actions) {
     JsonLine("config_result").Int("result", (long long)result).Write();
 }
 
+int loadNumber = 0;
+int runNumber = 0;
+
 DWORD WINAPI VisualisationThread(LPVOID) {
     QuirksStartThread(module, kHostClass);
-    const bool configures = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit);
-    InstallMessageBoxHook(configures ? module->parentWindow : nullptr);
+    const bool dialogExpected = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit) ||
+                                hostState.options.soak.callOrder == CallOrder::ConfigDuringRun;
+    InstallMessageBoxHook(dialogExpected ? module->parentWindow : nullptr);
     if (hostState.options.config) RunConfig(hostState.options.dialogActions);
-    else RunVisualisation();
+    else
+        for (int run = 0; run < hostState.options.soak.runs && visExitStatus == 0; ++run)
+            RunVisualisation(loadNumber, ++runNumber);
     RemoveMessageBoxHook();
     return 0;
 }
@@ -325,6 +373,23 @@ int LoadPlugin(const std::string& path) {
     return 0;
 }
 
+
+// Runs the loaded plug-in on a visualisation thread while the main thread answers its queries.
+int RunLoaded() {
+    HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
+    if (!thread) return Fail(2, "cannot start the visualisation thread");
+    if (!PumpUntilDone(thread)) {
+        // The plug-in is stuck inside Config; nothing can unwind it.
+        int status = Fail(4, "the configuration dialog did not appear within 10 s");
+        JsonLogClose();
+        TerminateProcess(GetCurrentProcess(), status);
+    }
+    CloseHandle(thread);
+    if (visExitStatus != 0) return Fail(visExitStatus, visFailure);
+    if (!hostState.captureError.empty()) return Fail(5, hostState.captureError);
+    return 0;
+}
+
 }  // namespace
 
 int RunHost(const HostOptions& options) {
@@ -339,24 +404,19 @@ int RunHost(const HostOptions& options) {
     LogQuirks();
     hostState.hostWindow = CreateHostWindow();
     if (!hostState.hostWindow) return Fail(2, "cannot create the host window");
-    int status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
-    if (status == 0) {
-        HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
-        if (!thread) {
-            status = Fail(2, "cannot start the visualisation thread");
-        } else if (!PumpUntilDone(thread)) {
-            // The plug-in is stuck inside Config; nothing can unwind it.
-            status = Fail(4, "the configuration dialog did not appear within 10 s");
-            JsonLogClose();
-            TerminateProcess(GetCurrentProcess(), status);
-        } else {
-            CloseHandle(thread);
-            if (visExitStatus != 0) status = Fail(visExitStatus, visFailure);
-            else if (!hostState.captureError.empty()) status = Fail(5, hostState.captureError);
+    int status = 0;
+    for (loadNumber = 1; status == 0 && loadNumber <= options.soak.reloads; ++loadNumber) {
+        status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
+        if (status == 0) status = RunLoaded();
+        if (hostState.plugin) FreeLibrary(hostState.plugin);
+        hostState.plugin = nullptr;
+        module = nullptr;
+        JsonLine("unloaded").Write();
+        if (options.soak.runs > 1 || options.soak.reloads > 1) {
+            LogFreeglutClass(loadNumber);
+            LogResources("unload", loadNumber, runNumber);
         }
     }
-    if (hostState.plugin) FreeLibrary(hostState.plugin);
-    JsonLine("unloaded").Write();
     DestroyWindow(hostState.hostWindow);
     UnregisterClassA(kHostClass, GetModuleHandleA(nullptr));
     JsonLine("exit").Int("status", status).Write();

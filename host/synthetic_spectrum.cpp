@@ -15,6 +15,14 @@ unsigned char DemoBin(int frame, int bin) {
     return (unsigned char)std::clamp(slope * 0.6 + wobble * std::exp(-bin / 96.0) + kick, 0.0, 255.0);
 }
 
+// Noise over every byte value, from a hash of frame and bin so runs repeat exactly.
+unsigned char RandomBin(int frame, int bin) {
+    unsigned hash = (unsigned)frame * 2654435761u ^ (unsigned)bin * 40503u;
+    hash ^= hash >> 15;
+    hash *= 2246822519u;
+    return (unsigned char)(hash >> 13);
+}
+
 }  // namespace
 
 void FillSpectrum(const HostOptions& options, int frame, unsigned char data[2][kSpectrumBins]) {
@@ -23,6 +31,7 @@ void FillSpectrum(const HostOptions& options, int frame, unsigned char data[2][k
         switch (options.spectrum) {
         case SpectrumKind::Constant: value = (unsigned char)options.spectrumValue; break;
         case SpectrumKind::Ramp: value = (unsigned char)std::min(255, bin * 4); break;
+        case SpectrumKind::Random: value = RandomBin(frame, bin); break;
         default: value = DemoBin(frame, bin); break;
         }
         data[0][bin] = data[1][bin] = value;

@@ -16,7 +16,11 @@ void DeleteTree(const std::string& path) {
             const std::string name = entry.cFileName;
             if (name == "." || name == "..") continue;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteTree(path + "\\" + name);
-            else DeleteFileA((path + "\\" + name).c_str());
+            else {
+                // A test may have left a file read-only.
+                SetFileAttributesA((path + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA((path + "\\" + name).c_str());
+            }
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
@@ -172,6 +176,7 @@ BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions&
     if (!CopyFileA((bin + "\\vis_Smearscope.dll").c_str(), plugin.c_str(), FALSE)) return run;
     if (!options.settingsFile.empty())
         std::ofstream(run.folder + "\\Smearscope.ini", std::ios::binary) << options.settingsFile;
+    if (options.prepare) options.prepare(run.folder);
 
     const std::string logPath = run.folder + "\\log.jsonl";
     std::string command = Quote(bin + "\\smearscope-host.exe") + " --plugin " + Quote(plugin) + " --log " + Quote(logPath);

@@ -13,6 +13,7 @@
 // the environment variable SMEARSCOPE_KEEP_BENCH is set.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ struct BenchOptions {
     bool capture = false;          // adds --capture <folder>\capture
     DWORD timeoutMs = 60000;       // the host is killed after this, and the run marked timed out
     std::string settingsFile;      // when not empty: written as Smearscope.ini beside the DLL first
+    std::function<void(const std::string& folder)> prepare;  // runs after that, before the host starts
 };
 
 struct BenchFolder;  // owns the temporary folder
