@@ -27,7 +27,10 @@ struct HostOptions {
     bool notPlaying = false;
     SpectrumKind spectrum = SpectrumKind::Demo;
     int spectrumValue = 0;           // for SpectrumKind::Constant
+    bool spectrumGiven = false;      // --spectrum: the synthetic signal instead of the player's
+    std::vector<std::string> audioPaths;  // the playlist; empty: the built-in demo track
     std::string title = "Smearscope demo";
+    bool titleGiven = false;
     bool nullTitle = false;
     std::vector<KeyPress> keys;
     std::vector<Resize> resizes;
@@ -38,6 +41,8 @@ struct HostOptions {
     std::vector<FailRule> failures;
     bool noPause = false;
     std::string logPath;
+    bool bench = false;              // print timing, memory and resource figures after the run
+    std::string benchJsonPath;       // and write them here as JSON
     bool help = false;
 };
 

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include "host/audio_feed.h"
+#include "host/bench.h"
 #include "host/dialog_driver.h"
 #include "host/host_state.h"
 #include "host/json_log.h"
@@ -57,15 +59,16 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
     LRESULT answer = 0;
     switch (lParam) {
     case 104:
-        answer = hostState.options.notPlaying ? 0 : 1;
+        answer = hostState.options.notPlaying ? 0 : !AudioFeedActive() || AudioFeedPlaying() ? 1 : 0;
         line.Int("answer", answer);
         break;
     case 125:
-        line.Int("answer", 0);
+        answer = AudioFeedActive() ? AudioFeedIndex() : 0;
+        line.Int("answer", answer);
         break;
     case 212:
         // Stays readable after the answer: the plug-in draws it later in the frame.
-        title = hostState.options.title;
+        title = AudioFeedActive() ? AudioFeedTitle((long long)wParam) : hostState.options.title;
         answer = hostState.options.nullTitle ? 0 : (LRESULT)title.c_str();
         line.Str("answer", hostState.options.nullTitle ? nullptr : title.c_str());
         break;
@@ -83,6 +86,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return AnswerQuery(wParam, lParam);
     case WM_KEYDOWN:
         JsonLine("forwarded_key").Int("wparam", (long long)wParam).Int("lparam", (long long)(DWORD)lParam).Write();
+        AudioFeedKey(wParam);
         return 0;
     case WM_CLOSE:
         // The run ends at the next frame; the window goes only after the plug-in has quit.
@@ -194,6 +198,7 @@ void SetVisFailure(int status, const std::string& reason) {
 }
 
 void RunVisualisation() {
+    BenchBeforeInit();
     currentCallback = "Init";
     int initResult = module->Init(module);
     currentCallback = nullptr;
@@ -206,11 +211,15 @@ void RunVisualisation() {
         PostKeys(frame);
         DispatchThreadMessages();
         ApplyResizes(frame);
-        FillSpectrum(hostState.options, frame, module->spectrumData);
+        if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
+        AudioFeedFill(frame, module->spectrumData, module->waveformData);
         hostState.framePauseMs = 0;
+        hostState.frameSleptMs = 0;
         hostState.frame = frame;
         currentCallback = "Render";
+        BenchFrameStart();
         int result = module->Render(module);
+        BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
         currentCallback = nullptr;
         hostState.frame = 0;
         JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
@@ -228,6 +237,7 @@ void RunVisualisation() {
     currentCallback = nullptr;
     // The window's destruction posts the thread's quit message; let the log see it.
     DispatchThreadMessages();
+    BenchAfterQuit();
 }
 
 void RunConfig() {
@@ -292,6 +302,7 @@ int LoadPlugin(const std::string& path) {
     auto getHeader = (GetHeaderProc)GetProcAddress(hostState.plugin, "winampVisGetHeader");
     if (!getHeader) return Fail(2, path + " has no export winampVisGetHeader");
     InstallPluginHooks(hostState.plugin);
+    if (hostState.options.bench) InstallAllocationCounter(hostState.plugin);
     currentCallback = "winampVisGetHeader";
     VisHeader* header = getHeader();
     currentCallback = nullptr;
@@ -325,6 +336,7 @@ int RunHost(const HostOptions& options) {
     hostState.hostWindow = CreateHostWindow();
     if (!hostState.hostWindow) return Fail(2, "cannot create the host window");
     int status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
+    if (status == 0 && !options.config) AudioFeedStart(options);
     if (status == 0) {
         HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
         if (!thread) {
@@ -342,6 +354,9 @@ int RunHost(const HostOptions& options) {
     }
     if (hostState.plugin) FreeLibrary(hostState.plugin);
     JsonLine("unloaded").Write();
+    AudioFeedStop();
+    if (status == 0 && !options.config && !BenchReportResults(options))
+        status = Fail(1, "cannot write the bench figures to " + options.benchJsonPath);
     DestroyWindow(hostState.hostWindow);
     UnregisterClassA(kHostClass, GetModuleHandleA(nullptr));
     JsonLine("exit").Int("status", status).Write();
