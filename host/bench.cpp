@@ -81,7 +81,10 @@ void BenchBeforeInit() { report.before = ReadResourceCounts(); }
 void BenchFrameStart() {
     frameStartAllocations = allocations;
     frameStartMs = BenchClockMs();
-    if (report.frames == 0) firstStartMs = frameStartMs;
+    if (report.frames == 0) {
+        firstStartMs = frameStartMs;
+        if (countingAllocations) report.allocationsInit = frameStartAllocations;
+    }
 }
 
 void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
@@ -89,7 +92,8 @@ void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
     report.renderMs.push_back(lastEndMs - frameStartMs);
     report.pauseMs.push_back(sleptMs);
     report.designedPauseMs.push_back(double(designedMs));
-    if (frame > 1 && countingAllocations) {
+    if (countingAllocations && frame == 1) report.allocationsFirst = allocations - frameStartAllocations;
+    if (countingAllocations && frame > 1) {
         if (report.allocationsAfterFirst < 0) report.allocationsAfterFirst = 0;
         report.allocationsAfterFirst += allocations - frameStartAllocations;
     }

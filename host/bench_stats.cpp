@@ -73,8 +73,8 @@ std::string FormatBenchTable(const BenchReport& report) {
     text += Row("work (the rest)", SummariseTimings(WorkMs(report)));
     text += Row("designed pause", SummariseTimings(report.designedPauseMs));
     if (report.allocationsAfterFirst >= 0)
-        text += Format("  plug-in heap allocations after the first frame: %lld (%.2f per frame)\n",
-                       report.allocationsAfterFirst,
+        text += Format("  plug-in heap allocations: %lld in Init, %lld in frame 1, %lld after it (%.2f per frame)\n",
+                       report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst,
                        report.frames > 1 ? double(report.allocationsAfterFirst) / (report.frames - 1) : 0.0);
     text += Format("  peak working set %.1f MB, peak pagefile usage %.1f MB\n", report.peakWorkingSetMb,
                    report.peakPagefileMb);
@@ -97,7 +97,8 @@ std::string FormatBenchJson(const BenchReport& report) {
     text += JsonSummary("pause_ms", SummariseTimings(report.pauseMs)) + ",";
     text += JsonSummary("work_ms", SummariseTimings(WorkMs(report))) + ",";
     text += JsonSummary("designed_pause_ms", SummariseTimings(report.designedPauseMs)) + ",";
-    text += Format("\"allocations_after_first_frame\":%lld,", report.allocationsAfterFirst);
+    text += Format("\"allocations_init\":%lld,\"allocations_first_frame\":%lld,\"allocations_after_first_frame\":%lld,",
+                   report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst);
     text += Format("\"peak_working_set_mb\":%.2f,\"peak_pagefile_mb\":%.2f,", report.peakWorkingSetMb,
                    report.peakPagefileMb);
     text += JsonCounts("before", report.before) + "," + JsonCounts("after", report.after) + "}\n";

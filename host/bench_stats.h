@@ -22,7 +22,9 @@ struct BenchReport {
     std::vector<double> renderMs;     // each Render call, whole
     std::vector<double> pauseMs;      // time spent inside the plug-in's Sleep calls in that Render
     std::vector<double> designedPauseMs;  // what the plug-in asked Sleep for
-    long long allocationsAfterFirst = -1;  // plug-in heap allocations in frames 2..N; -1 unknown
+    long long allocationsInit = -1;        // plug-in heap allocations before frame 1; -1 unknown
+    long long allocationsFirst = -1;       // in frame 1
+    long long allocationsAfterFirst = -1;  // and in frames 2..N
     double peakWorkingSetMb = 0, peakPagefileMb = 0;
     ResourceCounts before, after;     // just before Init and just after Quit
 };
