@@ -11,6 +11,7 @@ struct HostState {
     HWND hostWindow = nullptr;
     int frame = 0;              // the frame whose Render is running; 0 outside frames
     DWORD framePauseMs = 0;     // sum of the plug-in's Sleep calls during the current frame
+    double frameSleptMs = 0;    // time actually spent in them, on the high-resolution clock
     int swaps = 0;
     std::string captureError;   // first capture failure, reported at exit
 };

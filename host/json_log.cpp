@@ -62,6 +62,14 @@ JsonLine& JsonLine::Int(const char* key, long long value) {
     return *this;
 }
 
+JsonLine& JsonLine::Num(const char* key, double value) {
+    Key(key);
+    char number[32];
+    std::snprintf(number, sizeof(number), "%.6g", value);
+    text += number;
+    return *this;
+}
+
 JsonLine& JsonLine::Bool(const char* key, bool value) {
     Key(key);
     text += value ? "true" : "false";

@@ -12,6 +12,7 @@ class JsonLine {
 public:
     explicit JsonLine(const char* event);
     JsonLine& Int(const char* key, long long value);
+    JsonLine& Num(const char* key, double value);  // up to 6 significant digits
     JsonLine& Bool(const char* key, bool value);
     JsonLine& Str(const char* key, const char* value);  // null value writes null
     JsonLine& Null(const char* key);

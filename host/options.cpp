@@ -137,6 +137,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             options.notPlaying = true;
         } else if (option == "--spectrum") {
             if (!value(text)) return false;
+            options.spectrumGiven = true;
             if (text == "demo") options.spectrum = SpectrumKind::Demo;
             else if (text == "ramp") options.spectrum = SpectrumKind::Ramp;
             else if (text == "random") options.spectrum = SpectrumKind::Random;
@@ -149,6 +150,15 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             }
         } else if (option == "--title") {
             if (!value(options.title)) return false;
+            options.titleGiven = true;
+        } else if (option == "--audio") {
+            if (!value(text)) return false;
+            options.audioPaths.push_back(text);
+        } else if (option == "--bench") {
+            options.bench = true;
+        } else if (option == "--bench-json") {
+            if (!value(options.benchJsonPath)) return false;
+            options.bench = true;
         } else if (option == "--null-title") {
             options.nullTitle = true;
         } else if (option == "--keys") {
@@ -224,8 +234,13 @@ const char* HostUsage() {
         "  --frames N             end the run after N Render calls (default: until Render returns 1\n"
         "                         or the host window closes)\n"
         "  --not-playing          answer the is-playing query with 0\n"
-        "  --spectrum KIND        const:B | ramp | random | demo (default demo, a signal with a beat)\n"
-        "  --title TEXT           the playlist title the host reports (default \"Smearscope demo\")\n"
+        "  --audio PATH           a WAV file to play (PCM 8, 16, 24 bit or 32-bit float, mono or stereo);\n"
+        "                         repeatable, a playlist in order. Without it the built-in demo track\n"
+        "                         loops. SPACE pauses, LEFT and RIGHT seek 5 s\n"
+        "  --spectrum KIND        feed a synthetic signal instead of the player's: const:B | ramp |\n"
+        "                         random | demo (a signal with a beat)\n"
+        "  --title TEXT           the playlist title the host reports (default: the file name, or\n"
+        "                         \"Smearscope demo\")\n"
         "  --null-title           report a null title\n"
         "  --keys LIST            FRAME:KEY,... posted as WM_KEYDOWN before that frame; KEY is a letter,\n"
         "                         ESC, SPACE, LEFT, RIGHT, UP, DOWN or a decimal virtual-key code\n"
@@ -247,6 +262,9 @@ const char* HostUsage() {
         "                         window goes before Quit), ignore-result (Render goes on after 1; needs\n"
         "                         --frames), no-rate (sample rate and channels 0 during Init)\n"
         "  --log PATH             write one JSON object per line for everything the host saw\n"
+        "  --bench                print frames, frames per second, pause and work per Render, peak\n"
+        "                         memory and GDI, USER and handle counts after the run\n"
+        "  --bench-json PATH      the same figures as JSON (implies --bench)\n"
         "  --help                 this text\n"
         "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"
         "3 crash in the plug-in; 4 the configuration dialog did not appear; 5 a capture could not be written.\n";

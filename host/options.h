@@ -29,7 +29,10 @@ struct HostOptions {
     bool notPlaying = false;
     SpectrumKind spectrum = SpectrumKind::Demo;
     int spectrumValue = 0;           // for SpectrumKind::Constant
+    bool spectrumGiven = false;      // --spectrum: the synthetic signal instead of the player's
+    std::vector<std::string> audioPaths;  // the playlist; empty: the built-in demo track
     std::string title = "Smearscope demo";
+    bool titleGiven = false;
     bool nullTitle = false;
     std::vector<KeyPress> keys;
     std::vector<Resize> resizes;
@@ -42,6 +45,8 @@ struct HostOptions {
     bool noPause = false;
     std::string logPath;
     unsigned quirks = 0;             // kQuirk* bits of host/quirks.h
+    bool bench = false;              // print timing, memory and resource figures after the run
+    std::string benchJsonPath;       // and write them here as JSON
     bool help = false;
     SoakOptions soak;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include "host/demo_track.h"
+#include "host/json_log.h"
 #include "host/spectrum.h"
 #include "host/wav_file.h"
 
@@ -38,6 +39,7 @@ void Player::Open(const std::vector<std::string>& paths, const std::string& titl
         std::string fault = LoadWavFile(path, entry.clip);
         if (!fault.empty()) {
             std::fprintf(stderr, "smearscope-host: %s: %s\n", path.c_str(), fault.c_str());
+            JsonLine("audio_error").Str("path", path.c_str()).Str("fault", fault.c_str()).Write();
             continue;
         }
         entry.title = titleOverride.empty() ? TitleFromPath(path) : titleOverride;
@@ -50,11 +52,16 @@ void Player::Open(const std::vector<std::string>& paths, const std::string& titl
         entries.push_back(std::move(demo));
         loop = true;
     }
-    if (!entries.empty()) StartEntry(0, 0.0);
+}
+
+void Player::Start() {
+    if (started || entries.empty()) return;
+    started = true;
+    StartEntry(0, 0.0);
 }
 
 double Player::PositionSeconds() const {
-    if (Empty()) return 0.0;
+    if (Empty() || !started) return 0.0;
     return (paused ? pausedAt : Now()) - entryStart;
 }
 
@@ -63,10 +70,12 @@ void Player::StartEntry(int entry, double offsetSeconds) {
     finished = false;
     entryStart = Now() - offsetSeconds;
     pausedAt = Now();
+    JsonLine("track").Int("index", index).Str("title", entries[index].title.c_str()).Write();
     if (!paused) StartAudio(offsetSeconds);
 }
 
 void Player::Update() {
+    Start();
     if (!Playing()) return;
     const AudioClip& clip = entries[index].clip;
     const double length = double(clip.Frames()) / clip.sampleRate;
@@ -80,7 +89,7 @@ void Player::Update() {
 }
 
 void Player::TogglePause() {
-    if (Empty()) return;
+    if (Empty() || !started) return;
     if (!paused) {
         pausedAt = Now();
         paused = true;
@@ -93,7 +102,7 @@ void Player::TogglePause() {
 }
 
 void Player::Seek(double seconds) {
-    if (Empty()) return;
+    if (Empty() || !started) return;
     const AudioClip& clip = entries[index].clip;
     const double length = double(clip.Frames()) / clip.sampleRate;
     double target = std::min(std::max(PositionSeconds() + seconds, 0.0), length);
@@ -127,6 +136,7 @@ void Player::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
 // Plays the current entry from offsetSeconds on the default output, when there is one.
 void Player::StartAudio(double offsetSeconds) {
     StopAudio();
+    if (noOutput) return;
     const AudioClip& clip = entries[index].clip;
     size_t first = size_t(std::max(0.0, offsetSeconds) * clip.sampleRate);
     if (first >= clip.Frames()) return;
@@ -139,8 +149,12 @@ void Player::StartAudio(double offsetSeconds) {
     format.nAvgBytesPerSec = clip.sampleRate * 4;
     HWAVEOUT device = nullptr;
     // NOTE: with no output device (a server, or Wine without a sound driver) this fails and the
-    // clock alone keeps time.
-    if (waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return;
+    // clock alone keeps time. Asking again on every seek would only repeat the failure (and Wine's
+    // sound driver its complaints on stderr).
+    if (waveOutOpen(&device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) {
+        noOutput = true;
+        return;
+    }
     pcm.resize((clip.Frames() - first) * 2);
     for (size_t i = first; i < clip.Frames(); ++i) {
         pcm[(i - first) * 2] = int16_t(clip.left[i] * 32767.0f);

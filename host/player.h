@@ -18,14 +18,22 @@ public:
     Player();
     ~Player();
     // Loads each file; one that cannot be read gets a one-line error on stderr naming it and its
-    // fault, and the rest still play. With no files, the demo track plays, looping.
+    // fault (and an audio_error log event), and the rest still play. Each entry that starts is
+    // logged as a track event. Not thread-safe: callers on two threads hold a lock of their own. With no files, the demo track plays, looping.
     void Open(const std::vector<std::string>& paths, const std::string& titleOverride);
+    // Starts the first entry: the play clock runs from here.
+    void Start();
     bool Empty() const { return entries.empty(); }
     // Advances to the next entry when the current one has ended; call before each frame.
     void Update();
-    bool Playing() const { return !Empty() && !paused && !finished; }
+    bool Playing() const { return started && !Empty() && !paused && !finished; }
     int Index() const { return index; }
     const char* Title() const { return Empty() ? "" : entries[index].title.c_str(); }
+    // The title of any entry; the current one's for an index out of range. Stays valid while the
+    // player lives.
+    const char* TitleAt(long long entry) const {
+        return entry >= 0 && entry < (long long)entries.size() ? entries[size_t(entry)].title.c_str() : Title();
+    }
     double PositionSeconds() const;
     void TogglePause();
     void Seek(double seconds);
@@ -45,9 +53,11 @@ private:
     int index = 0;
     bool paused = false;
     bool finished = false;
+    bool started = false;
     double entryStart = 0.0;   // clock time at which the entry's position 0 would have played
     double pausedAt = 0.0;
     void* waveOut = nullptr;    // HWAVEOUT, when an output device exists
+    bool noOutput = false;      // opening the output failed once: the clock alone keeps time
     void* waveHeader = nullptr;
     std::vector<int16_t> pcm;
     SpectrumAnalyser* analyser;

@@ -10,6 +10,7 @@
 #include "host/plugin_hooks.h"
 #include <map>
 #include <string>
+#include "host/bench.h"
 #include "host/capture.h"
 #include "host/host_state.h"
 #include "host/import_patch.h"
@@ -189,7 +190,9 @@ BOOL WINAPI HookSwapBuffers(HDC dc) {
 
 void WINAPI HookSleep(DWORD milliseconds) {
     hostState.framePauseMs += milliseconds;
+    const double start = BenchClockMs();
     if (!hostState.options.noPause) realSleep(milliseconds);
+    hostState.frameSleptMs += BenchClockMs() - start;
 }
 
 BOOL WINAPI HookSwapInterval(int interval) {

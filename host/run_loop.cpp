@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include "host/audio_feed.h"
+#include "host/bench.h"
 #include "host/dialog_driver.h"
 #include "host/host_state.h"
 #include "host/json_log.h"
@@ -60,11 +62,13 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
     if (QuirkAnswersQuery(wParam, lParam, answer)) return answer;
     switch (lParam) {
     case 104:
-        answer = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying) ? 1 : 0;
+        answer = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying &&
+                                                    (!AudioFeedActive() || AudioFeedPlaying())) ? 1 : 0;
         line.Int("answer", answer);
         break;
     case 125:
-        line.Int("answer", 0);
+        answer = AudioFeedActive() ? AudioFeedIndex() : 0;
+        line.Int("answer", answer);
         break;
     case 212: {
         bool overridden = false;
@@ -74,7 +78,7 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
             break;
         }
         // Stays readable after the answer: the plug-in draws it later in the frame.
-        title = hostState.options.title;
+        title = AudioFeedActive() ? AudioFeedTitle((long long)wParam) : hostState.options.title;
         answer = hostState.options.nullTitle ? 0 : (LRESULT)title.c_str();
         line.Str("answer", hostState.options.nullTitle ? nullptr : title.c_str());
         break;
@@ -93,6 +97,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return AnswerQuery(wParam, lParam);
     case WM_KEYDOWN:
         JsonLine("forwarded_key").Int("wparam", (long long)wParam).Int("lparam", (long long)(DWORD)lParam).Write();
+        AudioFeedKey(wParam);
         return 0;
     case WM_CLOSE:
         // The run ends at the next frame; the window goes only after the plug-in has quit.
@@ -207,6 +212,7 @@ void RunConfig(const std::vector<std::string>& actions);
 
 int CallInit() {
     QuirkBeforeInit(module);
+    BenchBeforeInit();
     currentCallback = "Init";
     int initResult = module->Init(module);
     currentCallback = nullptr;
@@ -218,11 +224,15 @@ int CallInit() {
 }
 
 int CallRender(int frame) {
-    FillSpectrum(hostState.options, frame, module->spectrumData);
+    if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
+    AudioFeedFill(frame, module->spectrumData, module->waveformData);
     hostState.framePauseMs = 0;
+    hostState.frameSleptMs = 0;
     hostState.frame = frame;
     currentCallback = "Render";
+    BenchFrameStart();
     int result = QuirkRender(module, DispatchThreadMessages);
+    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
     currentCallback = nullptr;
     hostState.frame = 0;
     JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
@@ -278,6 +288,7 @@ void RunVisualisation(int load, int run) {
     currentCallback = nullptr;
     // The window's destruction posts the thread's quit message; let the log see it.
     DispatchThreadMessages();
+    BenchAfterQuit();
     if (order == CallOrder::RenderAfterQuit)
         for (int frame = 1; frame <= 3; ++frame) CallRender(frame);
     JsonLine("run").Int("run", run).Int("load", load).Int("frames_drawn", hostState.swaps - swapsBefore).Write();
@@ -354,6 +365,7 @@ int LoadPlugin(const std::string& path) {
     auto getHeader = (GetHeaderProc)GetProcAddress(hostState.plugin, "winampVisGetHeader");
     if (!getHeader) return Fail(2, path + " has no export winampVisGetHeader");
     InstallPluginHooks(hostState.plugin);
+    if (hostState.options.bench) InstallAllocationCounter(hostState.plugin);
     currentCallback = "winampVisGetHeader";
     VisHeader* header = getHeader();
     currentCallback = nullptr;
@@ -405,6 +417,7 @@ int RunHost(const HostOptions& options) {
     hostState.hostWindow = CreateHostWindow();
     if (!hostState.hostWindow) return Fail(2, "cannot create the host window");
     int status = 0;
+    if (!options.config) AudioFeedStart(options);
     for (loadNumber = 1; status == 0 && loadNumber <= options.soak.reloads; ++loadNumber) {
         status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
         if (status == 0) status = RunLoaded();
@@ -417,6 +430,9 @@ int RunHost(const HostOptions& options) {
             LogResources("unload", loadNumber, runNumber);
         }
     }
+    AudioFeedStop();
+    if (status == 0 && !options.config && !BenchReportResults(options))
+        status = Fail(1, "cannot write the bench figures to " + options.benchJsonPath);
     DestroyWindow(hostState.hostWindow);
     UnregisterClassA(kHostClass, GetModuleHandleA(nullptr));
     JsonLine("exit").Int("status", status).Write();

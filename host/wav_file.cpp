@@ -16,14 +16,18 @@ struct MmioFile {
     ~MmioFile() { if (handle) mmioClose(handle, 0); }
 };
 
-std::string ReadChunk(HMMIO file, MMCKINFO& parent, const char* id, std::vector<uint8_t>& out, DWORD limit) {
+std::string ReadChunk(HMMIO file, MMCKINFO& parent, const char* id, std::vector<uint8_t>& out, DWORD limit,
+                      LONG fileSize) {
     MMCKINFO chunk = {};
     chunk.ckid = mmioStringToFOURCCA(id, 0);
     if (mmioDescend(file, &chunk, &parent, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
         return std::string("no '") + id + "' chunk";
     if (chunk.cksize > limit) return std::string("'") + id + "' chunk too large";
-    out.resize(chunk.cksize);
-    LONG got = chunk.cksize ? mmioRead(file, reinterpret_cast<HPSTR>(out.data()), chunk.cksize) : 0;
+    // A header may claim far more than the file holds: allocate only what is there.
+    const LONG left = fileSize - LONG(chunk.dwDataOffset);
+    const DWORD size = left <= 0 ? 0 : DWORD(left) < chunk.cksize ? DWORD(left) : chunk.cksize;
+    out.resize(size);
+    LONG got = size ? mmioRead(file, reinterpret_cast<HPSTR>(out.data()), LONG(size)) : 0;
     if (got < 0) return std::string("cannot read '") + id + "' chunk";
     out.resize(size_t(got));  // a truncated file plays what it holds
     mmioAscend(file, &chunk, 0);
@@ -34,19 +38,21 @@ std::string ReadChunk(HMMIO file, MMCKINFO& parent, const char* id, std::vector<
 std::string LoadWavFile(const std::string& path, AudioClip& clip) {
     MmioFile file(path);
     if (!file.handle) return "cannot open file";
+    const LONG fileSize = mmioSeek(file.handle, 0, SEEK_END);
+    mmioSeek(file.handle, 0, SEEK_SET);
     MMCKINFO riff = {};
     riff.fccType = mmioStringToFOURCCA("WAVE", 0);
     if (mmioDescend(file.handle, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR)
         return "not a RIFF WAVE file";
     std::vector<uint8_t> formatBytes, dataBytes;
-    std::string fault = ReadChunk(file.handle, riff, "fmt ", formatBytes, 4096);
+    std::string fault = ReadChunk(file.handle, riff, "fmt ", formatBytes, 4096, fileSize);
     if (!fault.empty()) return fault;
     WavFormat format;
     fault = ParseWavFormat(formatBytes.data(), formatBytes.size(), format);
     if (!fault.empty()) return fault;
     // NOTE: the data chunk usually follows fmt; search from the start of the RIFF body for it.
     mmioSeek(file.handle, riff.dwDataOffset + 4, SEEK_SET);
-    fault = ReadChunk(file.handle, riff, "data", dataBytes, kMaxDataBytes);
+    fault = ReadChunk(file.handle, riff, "data", dataBytes, kMaxDataBytes, fileSize);
     if (!fault.empty()) return fault;
     return DecodeWavSamples(format, dataBytes.data(), dataBytes.size(), clip);
 }

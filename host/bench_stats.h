@@ -1,0 +1,34 @@
+// The host's benchmark figures: per-frame timings summarised (median, 95th percentile, maximum),
+// and the report as a table for people and as JSON for tests. Free of platform calls.
+#pragma once
+#include <string>
+#include <vector>
+
+struct TimingSummary {
+    double median = 0, p95 = 0, max = 0, mean = 0, total = 0;  // milliseconds
+};
+
+// Nearest-rank percentiles over the values (in ms); all zero for no values.
+TimingSummary SummariseTimings(std::vector<double> values);
+
+struct ResourceCounts {
+    long long gdiObjects = 0, userObjects = 0, handles = 0;
+};
+
+struct BenchReport {
+    int frames = 0;
+    double seconds = 0;               // wall time from the first Render's start to the last one's end
+    bool pauseSkipped = false;        // --no-pause: the plug-in's Sleep calls returned at once
+    std::vector<double> renderMs;     // each Render call, whole
+    std::vector<double> pauseMs;      // time spent inside the plug-in's Sleep calls in that Render
+    std::vector<double> designedPauseMs;  // what the plug-in asked Sleep for
+    long long allocationsInit = -1;        // plug-in heap allocations before frame 1; -1 unknown
+    long long allocationsFirst = -1;       // in frame 1
+    long long allocationsAfterFirst = -1;  // and in frames 2..N
+    double peakWorkingSetMb = 0, peakPagefileMb = 0;
+    ResourceCounts before, after;     // just before Init and just after Quit
+};
+
+double FramesPerSecond(const BenchReport& report);
+std::string FormatBenchTable(const BenchReport& report);
+std::string FormatBenchJson(const BenchReport& report);
