@@ -18,6 +18,8 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
     return items;
 }
 
+}  // namespace
+
 bool ParseInt(const std::string& text, int& value) {
     if (text.empty()) return false;
     char* end = nullptr;
@@ -27,10 +29,12 @@ bool ParseInt(const std::string& text, int& value) {
     return true;
 }
 
+namespace {
+
 bool ParseFrameRanges(const std::string& text, std::vector<std::pair<int, int>>& ranges) {
     for (const std::string& item : SplitList(text, ',')) {
         size_t dash = item.find('-');
-        int first, last;
+        int first = 0, last = 0;
         if (dash == std::string::npos) {
             if (!ParseInt(item, first)) return false;
             last = first;

@@ -51,6 +51,8 @@ struct HostOptions {
     SoakOptions soak;
 };
 
+// A whole decimal number and nothing else.
+bool ParseInt(const std::string& text, int& value);
 // Parses argv; on a malformed option returns false with a one-line reason in error.
 bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 bool CaptureWanted(const HostOptions& options, int frame);

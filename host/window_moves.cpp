@@ -3,19 +3,7 @@
 #include "host/window_moves.h"
 #include <cstdlib>
 #include "host/json_log.h"
-
-namespace {
-
-bool ParseWhole(const std::string& text, int& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0') return false;
-    value = (int)parsed;
-    return true;
-}
-
-}  // namespace
+#include "host/options.h"
 
 bool ParseMoves(const std::string& text, std::vector<Move>& moves) {
     size_t begin = 0;
@@ -28,9 +16,9 @@ bool ParseMoves(const std::string& text, std::vector<Move>& moves) {
         size_t colon = item.find(':'), comma = item.find(',', colon);
         Move move;
         if (colon == std::string::npos || comma == std::string::npos) return false;
-        if (!ParseWhole(item.substr(0, colon), move.frame) ||
-            !ParseWhole(item.substr(colon + 1, comma - colon - 1), move.x) ||
-            !ParseWhole(item.substr(comma + 1), move.y) || move.frame < 1)
+        if (!ParseInt(item.substr(0, colon), move.frame) ||
+            !ParseInt(item.substr(colon + 1, comma - colon - 1), move.x) ||
+            !ParseInt(item.substr(comma + 1), move.y) || move.frame < 1)
             return false;
         moves.push_back(move);
     }

@@ -62,8 +62,8 @@ struct BadInput {
     const char* name;
     std::vector<std::string> arguments;
     std::string settings;                                 // Smearscope.ini before the run; "" none
-    std::function<void(const std::string& folder)> prepare;
-    std::function<void(const BenchRun& run)> expect;      // checks beyond surviving
+    std::function<void(const std::string& folder)> prepare = nullptr;
+    std::function<void(const BenchRun& run)> expect = nullptr;  // checks beyond surviving
 };
 
 void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
