@@ -24,17 +24,6 @@ SceneRotation sceneRotation;
 namespace {
 DWORD clockStartTick = 0;
 
-void PlaceCamera() {
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -9.6f);
-    glRotatef(23.0f, 1.0f, 0.0f, 0.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_LIGHTING);
-}
-
 void DrawPlayedField(const unsigned char* snapshot, float bassLevel) {
     if (displayToggles.rotation)
         sceneRotation.angleDegrees = kDegreesPerSecond * frameTime - sceneRotation.heldDegrees;
@@ -58,6 +47,18 @@ void DrawSongTitle(VisModule* module, const unsigned char* snapshot) {
     SongTitleDraw(title, 2.0f * std::sin((float)snapshot[2]));
 }
 }  // namespace
+
+// Leaves the model-view matrix holding the camera, depth test on, blending and lighting off.
+void PlaceCamera() {
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -9.6f);
+    glRotatef(23.0f, 1.0f, 0.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+}
 
 float SecondsSinceStart() {
     if (clockStartTick == 0) clockStartTick = GetTickCount();

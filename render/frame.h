@@ -10,4 +10,6 @@ extern SceneRotation sceneRotation;
 
 float SecondsSinceStart();
 void ToggleSceneRotation();
+// The camera and the state each frame fixes before drawing; model-view must be the current mode.
+void PlaceCamera();
 void RenderFrame(VisModule* module);

@@ -12,7 +12,7 @@
 namespace {
 
 // A WAV file's bytes, with hooks for breaking it.
-struct WavSpec {
+struct WavRecipe {
     int tag = 1, channels = 2, rate = 44100, bits = 16;
     double seconds = 0.2;
     std::function<float(int channel, double t)> signal = [](int, double) { return 0.0f; };
@@ -22,33 +22,33 @@ void Put(std::string& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += char((value >> (8 * i)) & 0xff);
 }
 
-std::string WavBytes(const WavSpec& spec) {
+std::string WavBytes(const WavRecipe& recipe) {
     std::string data;
-    const int frames = int(spec.seconds * spec.rate);
+    const int frames = int(recipe.seconds * recipe.rate);
     for (int i = 0; i < frames; ++i)
-        for (int c = 0; c < spec.channels; ++c) {
-            const float v = spec.signal(c, double(i) / spec.rate);
-            if (spec.tag == 3) {
+        for (int c = 0; c < recipe.channels; ++c) {
+            const float v = recipe.signal(c, double(i) / recipe.rate);
+            if (recipe.tag == 3) {
                 uint32_t bits;
                 std::memcpy(&bits, &v, 4);
                 Put(data, bits, 4);
-            } else if (spec.bits == 8) {
+            } else if (recipe.bits == 8) {
                 Put(data, uint32_t(int(std::lround(v * 127.0f)) + 128), 1);
             } else {
-                const double scale = spec.bits == 16 ? 32767.0 : 8388607.0;
-                Put(data, uint32_t(int32_t(std::lround(v * scale))), spec.bits / 8);
+                const double scale = recipe.bits == 16 ? 32767.0 : 8388607.0;
+                Put(data, uint32_t(int32_t(std::lround(v * scale))), recipe.bits / 8);
             }
         }
     std::string file = "RIFF";
     Put(file, uint32_t(4 + 8 + 16 + 8 + data.size()), 4);
     file += "WAVEfmt ";
     Put(file, 16, 4);
-    Put(file, spec.tag, 2);
-    Put(file, spec.channels, 2);
-    Put(file, spec.rate, 4);
-    Put(file, spec.rate * spec.channels * spec.bits / 8, 4);
-    Put(file, spec.channels * spec.bits / 8, 2);
-    Put(file, spec.bits, 2);
+    Put(file, recipe.tag, 2);
+    Put(file, recipe.channels, 2);
+    Put(file, recipe.rate, 4);
+    Put(file, recipe.rate * recipe.channels * recipe.bits / 8, 4);
+    Put(file, recipe.channels * recipe.bits / 8, 2);
+    Put(file, recipe.bits, 2);
     file += "data";
     Put(file, uint32_t(data.size()), 4);
     return file + data;
@@ -98,14 +98,14 @@ TEST(WavFile, ReadsEveryFormatThroughTheMultimediaFileFunctions) {
     const Case cases[] = {{1, 1, 8000, 8}, {1, 2, 22050, 8}, {1, 1, 44100, 16}, {1, 2, 48000, 16},
                           {1, 1, 96000, 24}, {1, 2, 44100, 24}, {3, 1, 32000, 32}, {3, 2, 44100, 32}};
     for (const Case& c : cases) {
-        WavSpec spec;
-        spec.tag = c.tag, spec.channels = c.channels, spec.rate = c.rate, spec.bits = c.bits;
-        spec.seconds = 0.1;
-        spec.signal = [](int channel, double t) { return channel == 0 ? Sine(440, t) : -0.25f; };
+        WavRecipe recipe;
+        recipe.tag = c.tag, recipe.channels = c.channels, recipe.rate = c.rate, recipe.bits = c.bits;
+        recipe.seconds = 0.1;
+        recipe.signal = [](int channel, double t) { return channel == 0 ? Sine(440, t) : -0.25f; };
         const std::string name = std::to_string(c.tag) + "-" + std::to_string(c.channels) + "-" +
                                  std::to_string(c.rate) + "-" + std::to_string(c.bits) + ".wav";
         AudioClip clip;
-        ASSERT_EQ(LoadWavFile(folder.Write(name, WavBytes(spec)), clip), "") << name;
+        ASSERT_EQ(LoadWavFile(folder.Write(name, WavBytes(recipe)), clip), "") << name;
         EXPECT_EQ(clip.sampleRate, c.rate) << name;
         ASSERT_EQ(clip.Frames(), size_t(c.rate / 10)) << name;
         const size_t quarter = size_t(c.rate / 440 / 4);  // the sine's first crest
@@ -116,12 +116,12 @@ TEST(WavFile, ReadsEveryFormatThroughTheMultimediaFileFunctions) {
 
 TEST(WavFile, BadFilesGiveAReasonAndNoCrash) {
     TempFolder folder;
-    WavSpec spec;
-    const std::string good = WavBytes(spec);
+    WavRecipe recipe;
+    const std::string good = WavBytes(recipe);
     const size_t dataSizeAt = 40, riffSizeAt = 4;
-    WavSpec adpcm;
+    WavRecipe adpcm;
     adpcm.tag = 2;
-    WavSpec empty;
+    WavRecipe empty;
     empty.seconds = 0;
     const struct { const char* name; std::string bytes; const char* fault; } cases[] = {
         {"not-riff.wav", "hello, this is text and not a sound file at all", "not a RIFF WAVE file"},
@@ -138,23 +138,23 @@ TEST(WavFile, BadFilesGiveAReasonAndNoCrash) {
         const std::string fault = LoadWavFile(folder.Write(c.name, c.bytes), clip);
         // A header that claims more than the file holds plays what is there, never more.
         if (c.fault) EXPECT_EQ(fault, c.fault) << c.name;
-        else EXPECT_EQ(clip.Frames(), size_t(spec.seconds * spec.rate)) << c.name << ": " << fault;
+        else EXPECT_EQ(clip.Frames(), size_t(recipe.seconds * recipe.rate)) << c.name << ": " << fault;
     }
     AudioClip clip;
     EXPECT_EQ(LoadWavFile(folder.path + "\\missing.wav", clip), "cannot open file");
     // Cut in the middle of the samples: what is there plays.
     EXPECT_EQ(LoadWavFile(folder.Write("truncated.wav", good.substr(0, good.size() / 2)), clip), "");
     EXPECT_GT(clip.Frames(), 0u);
-    EXPECT_LT(clip.Frames(), size_t(spec.seconds * spec.rate));
+    EXPECT_LT(clip.Frames(), size_t(recipe.seconds * recipe.rate));
 }
 
 TEST(HostPlayer, BadFileIsNamedInOneLineAndTheNextOnePlays) {
     TempFolder folder;
-    WavSpec spec;
-    spec.seconds = 2;
-    spec.signal = [](int, double t) { return Sine(1000, t); };
+    WavRecipe recipe;
+    recipe.seconds = 2;
+    recipe.signal = [](int, double t) { return Sine(1000, t); };
     const std::string bad = folder.Write("broken.wav", "RIFF????WAVEjunk");
-    const std::string good = folder.Write("good tone.wav", WavBytes(spec));
+    const std::string good = folder.Write("good tone.wav", WavBytes(recipe));
     BenchRun run = RunBench({"--frames", "4", "--audio", bad, "--audio", good, "--keys", "1:T"});
     ASSERT_TRUE(run.Finished()) << run.Describe();
     int errorLines = 0;
@@ -184,11 +184,11 @@ TEST(HostPlayer, BadFileIsNamedInOneLineAndTheNextOnePlays) {
 
 TEST(HostPlayer, StereoTonesPeakInTheirOwnBinsOnTheirOwnChannels) {
     TempFolder folder;
-    WavSpec spec;
-    spec.seconds = 3;
+    WavRecipe recipe;
+    recipe.seconds = 3;
     // Bin k holds k * 44100 / 1152 Hz: 1000 Hz lands in bin 26, 5000 Hz in bin 131.
-    spec.signal = [](int channel, double t) { return Sine(channel == 0 ? 1000 : 5000, t); };
-    BenchRun run = RunBench({"--frames", "3", "--audio", folder.Write("tones.wav", WavBytes(spec))});
+    recipe.signal = [](int channel, double t) { return Sine(channel == 0 ? 1000 : 5000, t); };
+    BenchRun run = RunBench({"--frames", "3", "--audio", folder.Write("tones.wav", WavBytes(recipe))});
     ASSERT_TRUE(run.Finished()) << run.Describe();
     std::vector<LogLine> spectra = run.Events("spectrum");
     ASSERT_EQ(spectra.size(), 3u) << run.Describe();
@@ -233,11 +233,11 @@ TEST(HostPlayer, SpacePausesAndResumesAndTheArrowsSeek) {
 
 TEST(HostPlayer, TitleFollowsThePlaylist) {
     TempFolder folder;
-    WavSpec spec;
-    spec.seconds = 0.1;
-    spec.signal = [](int, double t) { return Sine(300, t); };
-    const std::string first = folder.Write("first song.wav", WavBytes(spec));
-    const std::string second = folder.Write("second.wav", WavBytes(spec));
+    WavRecipe recipe;
+    recipe.seconds = 0.1;
+    recipe.signal = [](int, double t) { return Sine(300, t); };
+    const std::string first = folder.Write("first song.wav", WavBytes(recipe));
+    const std::string second = folder.Write("second.wav", WavBytes(recipe));
     BenchRun run = RunBench({"--frames", "100", "--audio", first, "--audio", second, "--keys", "1:T"});
     ASSERT_TRUE(run.Finished()) << run.Describe();
     std::vector<LogLine> tracks = run.Events("track");

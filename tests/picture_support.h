@@ -1,6 +1,7 @@
 // Shared set-up for the picture tests: the frame driver's camera and state with the rotation
 // frozen, projection of model points to pixels, and a GL error and stack check.
 #pragma once
+#include "render/frame.h"
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstring>
@@ -16,14 +17,7 @@ inline void PlaceFrameCamera(float angleDegrees = 0.0f) {
     glClearAccum(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -9.6f);
-    glRotatef(23.0f, 1.0f, 0.0f, 0.0f);
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_LIGHTING);
+    PlaceCamera();
     glRotatef(angleDegrees, 0.0f, 1.0f, 0.0f);
     glTranslatef(-2.4f, 0.0f, 2.4f);
 }
