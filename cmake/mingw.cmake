@@ -15,6 +15,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+if(SMEARSCOPE_ARCH STREQUAL "i686")
+  # NOTE: x87 keeps float temporaries at 80 bits, so values the renderer must round to single
+  # precision (notice fade, noise lattice, clock) would not be; SSE maths rounds each step, as the
+  # x86_64 build does. The player calls us with a 4-byte aligned stack: realign for SSE spills.
+  set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
+  set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
+endif()
 if(SMEARSCOPE_ARCH STREQUAL "x86_64")
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
 else()

@@ -93,7 +93,7 @@ void RenderFrame(VisModule* module) {
     if (settings.showSongTitle) DrawSongTitle(module, snapshot);
     if (displayToggles.showFps) FpsReadoutDraw(fpsCounter.shownFps);
     if (displayToggles.displayHelp)
-        for (int i = 0; i < 3; ++i) HelpPanelDraw(0.8f + 0.0005f * i, 0.2f);
+        for (int i = 0; i < 3; ++i) HelpPanelDraw((float)(0.8 + 0.0005 * i), 0.2f);  // 0.8, 0.8005, 0.801
     noticeList.Draw(frameTime, 15.0f, 30.0f, drawWidth, drawHeight);
     glDisable(GL_DEPTH_TEST);
 

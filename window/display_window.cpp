@@ -33,13 +33,23 @@ PIXELFORMATDESCRIPTOR requestedFormat = {
     PFD_MAIN_PLANE, 0, 0, 0, 0,
 };
 
+// NOTE: the window's destruction posts WM_QUIT to this thread before most boxes, and a message
+// box ends at once when its loop meets WM_QUIT, so the user would never read it. Hold the quit
+// message back while the box is up, then post it again for the host's loop.
+void ShowBox(const char* text, const char* title, UINT style) {
+    MSG quit;
+    const bool heldQuit = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    MessageBoxA(nullptr, text, title, style);
+    if (heldQuit) PostQuitMessage((int)quit.wParam);
+}
+
 void FailStart(const char* text, UINT style = MB_OK | MB_ICONEXCLAMATION) {
-    MessageBoxA(nullptr, text, "ERROR", style);
+    ShowBox(text, "ERROR", style);
     quitRequested = true;
 }
 
 void ReportShutdown(const char* text) {
-    MessageBoxA(nullptr, text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    ShowBox(text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 }
 
 bool RegisterDisplayClass(HINSTANCE instance) {
@@ -51,8 +61,11 @@ bool RegisterDisplayClass(HINSTANCE instance) {
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kPluginDescription;
-    classRegistered = RegisterClassExA(&windowClass) != 0;
-    return classRegistered;
+    // A failed registration leaves the flag alone: a class still held from an earlier run must
+    // still be unregistered before the library goes.
+    if (!RegisterClassExA(&windowClass)) return false;
+    classRegistered = true;
+    return true;
 }
 
 // Scores how far a format with accumulation is from the request: fewer surplus bits is closer.
@@ -119,7 +132,6 @@ int Init(VisModule* module) {
         FailStart("Failed To Register The Window Class.");
         return 0;
     }
-    classRegistered = true;
     DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
     if (settings.fullscreen) {
         ShowCursor(FALSE);
