@@ -23,8 +23,11 @@ int FirstButton(UINT style) {
 }
 
 int WINAPI HookMessageBoxA(HWND owner, LPCSTR text, LPCSTR title, UINT style) {
+    // A WM_QUIT waiting in the queue would end a real box before anyone could read it.
+    MSG quit;
+    const bool quitPending = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
     JsonLine("message_box").Str("title", title).Str("text", text).Int("style", style)
-        .Bool("owner", owner != nullptr).Write();
+        .Bool("owner", owner != nullptr).Bool("quit_pending", quitPending).Write();
     return FirstButton(style);
 }
 

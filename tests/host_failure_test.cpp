@@ -60,6 +60,7 @@ TEST_P(HostStartFailure, ShowsItsBoxAfterTearingDownAndTheFirstRenderEndsTheRun)
     EXPECT_EQ(boxes[0].Str("text"), expected.text);
     EXPECT_EQ(boxes[0].Int("style"), kStartStyle);
     EXPECT_FALSE(boxes[0].Bool("owner"));
+    EXPECT_FALSE(boxes[0].Bool("quit_pending")) << "the destroyed window's quit message would close the box unread";
 
     int injected = InjectedCall(run);
     ASSERT_GE(injected, 0) << run.Describe();
@@ -122,6 +123,7 @@ TEST_P(HostShutdownFailure, ReportsItAndTheTearDownGoesOn) {
     EXPECT_EQ(boxes[0].Str("title"), "SHUTDOWN ERROR");
     EXPECT_EQ(boxes[0].Str("text"), expected.text);
     EXPECT_EQ(boxes[0].Int("style"), kShutdownStyle);
+    EXPECT_FALSE(boxes[0].Bool("quit_pending")) << "the destroyed window's quit message would close the box unread";
 
     const int quit = run.IndexOf("quit"), box = run.IndexOf("message_box"), injected = InjectedCall(run);
     ASSERT_GE(quit, 0);
