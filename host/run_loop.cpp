@@ -239,15 +239,6 @@ int CallRender(int frame) {
     return result;
 }
 
-void CallConfigDuringRun() {
-    DialogDriverStart(module->parentWindow, hostState.options.dialogActions);
-    currentCallback = "Config";
-    module->Config(module);
-    currentCallback = nullptr;
-    DialogDriverStop();
-    JsonLine("config_result").Int("result", DialogDriverEndAction()).Bool("dialog", DialogDriverSawDialog()).Write();
-}
-
 void RunFrames() {
     for (int frame = 1;; ++frame) {
         DispatchThreadMessages();
@@ -256,7 +247,8 @@ void RunFrames() {
         DispatchThreadMessages();
         ApplyResizes(frame);
         if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
-        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2) CallConfigDuringRun();
+        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
+            RunConfig(hostState.options.dialogActions);
         int result = CallRender(frame);
         if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
         if (result != 0 && result != 1) {
@@ -306,7 +298,7 @@ void RunConfig(const std::vector<std::string>& actions) {
         return;
     }
     INT_PTR result = PluginImportsDialogBox() ? LastDialogResult() : DialogDriverEndAction();
-    JsonLine("config_result").Int("result", (long long)result).Write();
+    JsonLine("config_result").Int("result", (long long)result).Bool("dialog", true).Write();
 }
 
 int loadNumber = 0;
