@@ -37,27 +37,6 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool IsDecimal(const std::string& text) {
-    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
-    if (text.size() <= start) return false;
-    for (size_t i = start; i < text.size(); ++i)
-        if (text[i] < '0' || text[i] > '9') return false;
-    return true;
-}
-
-std::set<std::string> FolderNames(const std::string& folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = entry.cFileName;
-        if (name != "." && name != "..") names.insert(name);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
 struct BadInput {
     const char* name;
     std::vector<std::string> arguments;

@@ -258,3 +258,24 @@ bool ReadPng(const std::string& path, BenchImage& image) {
     }
     return true;
 }
+
+bool IsDecimal(const std::string& text) {
+    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() <= start) return false;
+    for (size_t i = start; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+std::set<std::string> FolderNames(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.insert(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}

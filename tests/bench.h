@@ -15,6 +15,7 @@
 #include <windows.h>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,7 @@ struct BenchOptions {
     bool capture = false;          // adds --capture <folder>\capture
     DWORD timeoutMs = 60000;       // the host is killed after this, and the run marked timed out
     std::string settingsFile;      // when not empty: written as Smearscope.ini beside the DLL first
-    std::function<void(const std::string& folder)> prepare;  // runs after that, before the host starts
+    std::function<void(const std::string& folder)> prepare = nullptr;  // then this, before the host starts
 };
 
 struct BenchFolder;  // owns the temporary folder
@@ -74,3 +75,8 @@ struct BenchImage {
     int B(int x, int y) const { return rgb[(y * width + x) * 3 + 2]; }
 };
 bool ReadPng(const std::string& path, BenchImage& image);
+
+// True for an optionally signed run of decimal digits, as the settings file must hold.
+bool IsDecimal(const std::string& text);
+// The names in a folder, without "." and "..".
+std::set<std::string> FolderNames(const std::string& folder);

@@ -23,26 +23,6 @@ std::string SettingValue(const std::string& text, const std::string& key) {
     return text.substr(at, text.find_first_of("\r\n", at) - at);
 }
 
-bool IsDecimal(const std::string& text) {
-    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
-    if (text.size() <= start) return false;
-    for (size_t i = start; i < text.size(); ++i)
-        if (!std::isdigit((unsigned char)text[i])) return false;
-    return true;
-}
-
-std::set<std::string> FolderFiles(const std::string& folder) {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (std::string(entry.cFileName) != "." && std::string(entry.cFileName) != "..") names.insert(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
-
 std::vector<long long> RenderResults(const BenchRun& run) {
     std::vector<long long> results;
     for (const LogLine& render : run.Events("render")) results.push_back(render.Int("result"));
@@ -84,7 +64,7 @@ TEST_P(HostQuirk, RunsCleanlyToQuitAndSavesTheSettings) {
     // The plug-in writes its settings file and nothing else: not beside itself, not a bare-name file.
     const std::set<std::string> expected = {"vis_Smearscope.dll", "Smearscope.ini", "log.jsonl", "stderr.txt",
                                             "stdout.txt"};
-    EXPECT_EQ(FolderFiles(run.folder), expected);
+    EXPECT_EQ(FolderNames(run.folder), expected);
     if (!strayBefore) {
         EXPECT_EQ(GetFileAttributesA(straySettings.c_str()), INVALID_FILE_ATTRIBUTES);
     }
