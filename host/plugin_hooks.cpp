@@ -56,12 +56,22 @@ void LogCall(const char* function, int count, bool ok, bool injected) {
     JsonLine("call").Str("function", function).Int("count", count).Bool("ok", ok).Bool("injected", injected).Write();
 }
 
-ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
+enum class Kind { Acquires, Releases };
+
+// One wrapped call: counts it, applies an injected failure (see the top of the file: an
+// acquisition then does not happen, a release still does), and logs it.
+template <typename Result, typename Call>
+Result Wrapped(const char* function, Kind kind, Result failure, Call call) {
     int count;
-    bool fail = CountCall("RegisterClassExA", count);
-    ATOM atom = fail ? 0 : realRegisterClassExA(windowClass);
-    LogCall("RegisterClassExA", count, atom != 0, fail);
-    return atom;
+    const bool fail = CountCall(function, count);
+    Result result = (fail && kind == Kind::Acquires) ? failure : call();
+    if (fail) result = failure;
+    LogCall(function, count, result != failure, fail);
+    return result;
+}
+
+ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
+    return Wrapped("RegisterClassExA", Kind::Acquires, ATOM(0), [&] { return realRegisterClassExA(windowClass); });
 }
 
 void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result) {
@@ -91,88 +101,49 @@ LONG WINAPI HookChangeDisplaySettingsExA(LPCSTR device, DEVMODEA* mode, HWND win
 
 HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
                                 int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    int count;
-    bool fail = CountCall("CreateWindowExA", count);
-    HWND window = fail ? nullptr
-                       : realCreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
-                                             menu, instance, param);
-    LogCall("CreateWindowExA", count, window != nullptr, fail);
-    return window;
+    return Wrapped("CreateWindowExA", Kind::Acquires, HWND(nullptr), [&] {
+        return realCreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, instance,
+                                   param);
+    });
 }
 
 HDC WINAPI HookGetDC(HWND window) {
-    int count;
-    bool fail = CountCall("GetDC", count);
-    HDC dc = fail ? nullptr : realGetDC(window);
-    LogCall("GetDC", count, dc != nullptr, fail);
-    return dc;
+    return Wrapped("GetDC", Kind::Acquires, HDC(nullptr), [&] { return realGetDC(window); });
 }
 
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    int count;
-    bool fail = CountCall("ChoosePixelFormat", count);
-    int format = fail ? 0 : realChoosePixelFormat(dc, descriptor);
-    LogCall("ChoosePixelFormat", count, format != 0, fail);
-    return format;
+    return Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
 }
 
 BOOL WINAPI HookSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor) {
-    int count;
-    bool fail = CountCall("SetPixelFormat", count);
-    BOOL ok = fail ? FALSE : realSetPixelFormat(dc, format, descriptor);
-    LogCall("SetPixelFormat", count, ok != FALSE, fail);
-    return ok;
+    return Wrapped("SetPixelFormat", Kind::Acquires, BOOL(FALSE), [&] { return realSetPixelFormat(dc, format, descriptor); });
 }
 
 HGLRC WINAPI HookWglCreateContext(HDC dc) {
-    int count;
-    bool fail = CountCall("wglCreateContext", count);
-    HGLRC context = fail ? nullptr : realWglCreateContext(dc);
-    LogCall("wglCreateContext", count, context != nullptr, fail);
-    return context;
+    return Wrapped("wglCreateContext", Kind::Acquires, HGLRC(nullptr), [&] { return realWglCreateContext(dc); });
 }
 
 BOOL WINAPI HookWglMakeCurrent(HDC dc, HGLRC context) {
-    int count;
-    bool fail = CountCall("wglMakeCurrent", count);
-    // Making no context current is a release and still happens.
-    BOOL ok = (fail && context) ? FALSE : realWglMakeCurrent(dc, context);
-    if (fail) ok = FALSE;
-    LogCall("wglMakeCurrent", count, ok != FALSE, fail);
-    return ok;
+    // Making no context current is a release.
+    return Wrapped("wglMakeCurrent", context ? Kind::Acquires : Kind::Releases, BOOL(FALSE),
+                   [&] { return realWglMakeCurrent(dc, context); });
 }
 
 BOOL WINAPI HookWglDeleteContext(HGLRC context) {
-    int count;
-    bool fail = CountCall("wglDeleteContext", count);
-    BOOL ok = realWglDeleteContext(context) && !fail;
-    LogCall("wglDeleteContext", count, ok != FALSE, fail);
-    return ok;
+    return Wrapped("wglDeleteContext", Kind::Releases, BOOL(FALSE), [&] { return realWglDeleteContext(context); });
 }
 
 int WINAPI HookReleaseDC(HWND window, HDC dc) {
-    int count;
-    bool fail = CountCall("ReleaseDC", count);
-    int released = realReleaseDC(window, dc);
-    if (fail) released = 0;
-    LogCall("ReleaseDC", count, released != 0, fail);
-    return released;
+    return Wrapped("ReleaseDC", Kind::Releases, 0, [&] { return realReleaseDC(window, dc); });
 }
 
 BOOL WINAPI HookDestroyWindow(HWND window) {
-    int count;
-    bool fail = CountCall("DestroyWindow", count);
-    BOOL ok = realDestroyWindow(window) && !fail;
-    LogCall("DestroyWindow", count, ok != FALSE, fail);
-    return ok;
+    return Wrapped("DestroyWindow", Kind::Releases, BOOL(FALSE), [&] { return realDestroyWindow(window); });
 }
 
 BOOL WINAPI HookUnregisterClassA(LPCSTR className, HINSTANCE instance) {
-    int count;
-    bool fail = CountCall("UnregisterClassA", count);
-    BOOL ok = realUnregisterClassA(className, instance) && !fail;
-    LogCall("UnregisterClassA", count, ok != FALSE, fail);
-    return ok;
+    return Wrapped("UnregisterClassA", Kind::Releases, BOOL(FALSE),
+                   [&] { return realUnregisterClassA(className, instance); });
 }
 
 BOOL WINAPI HookSwapBuffers(HDC dc) {

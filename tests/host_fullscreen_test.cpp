@@ -10,6 +10,15 @@
 
 namespace {
 
+// A full-screen run saves only the switches: the file keeps the stored windowed size and place.
+void ExpectWindowedGeometryKept(const BenchRun& run) {
+    EXPECT_EQ(StoredInt(run, "fullscreen"), 1);
+    EXPECT_EQ(StoredInt(run, "Width"), 800);
+    EXPECT_EQ(StoredInt(run, "Height"), 600);
+    EXPECT_EQ(StoredInt(run, "Config_X"), 120);
+    EXPECT_EQ(StoredInt(run, "Config_Y"), 90);
+}
+
 const long long kErrorBoxStyle = MB_OK | MB_ICONERROR;  // 0x10
 const char kRefusedText[] = "Cannot Change to Fullscreen.\nCheck the config.";
 const long long kPopup = 0x80000000L, kThickFrame = 0x00040000L, kCaption = 0x00C00000L, kAppWindow = 0x00040000L;
@@ -57,11 +66,7 @@ void ExpectRefusedStart(const BenchRun& run) {
     EXPECT_EQ(run.Count("window"), 0) << "no window is created for a refused mode";
     EXPECT_EQ(run.Count("swap"), 0);
     // The quit saves only the switches: the windowed size and position stay as stored.
-    EXPECT_EQ(StoredInt(run, "fullscreen"), 1);
-    EXPECT_EQ(StoredInt(run, "Width"), 800);
-    EXPECT_EQ(StoredInt(run, "Height"), 600);
-    EXPECT_EQ(StoredInt(run, "Config_X"), 120);
-    EXPECT_EQ(StoredInt(run, "Config_Y"), 90);
+    ExpectWindowedGeometryKept(run);
 }
 
 TEST(HostFullscreen, RefusingDisplayShowsTheErrorBoxAfterTheRestoreAndEndsTheRun) {
@@ -120,11 +125,7 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     EXPECT_EQ(modes[2].Int("result"), DISP_CHANGE_SUCCESSFUL);
     EXPECT_GT(shows[0], run.IndexOf("display_mode", quit));
 
-    EXPECT_EQ(StoredInt(run, "fullscreen"), 1);
-    EXPECT_EQ(StoredInt(run, "Width"), 800);
-    EXPECT_EQ(StoredInt(run, "Height"), 600);
-    EXPECT_EQ(StoredInt(run, "Config_X"), 120);
-    EXPECT_EQ(StoredInt(run, "Config_Y"), 90);
+    ExpectWindowedGeometryKept(run);
 }
 
 TEST_F(HostFullscreenAccepting, RefusedModeChangeStillGivesTheErrorBox) {

@@ -38,12 +38,17 @@ void ExpectNoGrowth(const std::vector<LogLine>& counts, size_t settled, long lon
     ::testing::Test::RecordProperty("last_private_bytes", std::to_string(counts.back().Int("private_bytes")));
 }
 
-TEST(Soak, RunsInOneLoadLeaveNothingBehindAndOnlyTheFirstDraws) {
-    const int runs = 20;
+// Two-frame runs in a small window without the pause, repeated by the given option.
+BenchRun RunSoak(const char* repeatOption, int count) {
     BenchOptions options;
     options.settingsFile = kSmallWindow;
     options.timeoutMs = 240000;
-    BenchRun run = RunBench({"--runs", std::to_string(runs), "--frames", "2", "--no-pause"}, options);
+    return RunBench({repeatOption, std::to_string(count), "--frames", "2", "--no-pause"}, options);
+}
+
+TEST(Soak, RunsInOneLoadLeaveNothingBehindAndOnlyTheFirstDraws) {
+    const int runs = 20;
+    BenchRun run = RunSoak("--runs", runs);
     ASSERT_TRUE(run.Finished()) << run.Describe();
     std::vector<LogLine> ends = run.Events("run");
     ASSERT_EQ((int)ends.size(), runs);
@@ -57,10 +62,7 @@ TEST(Soak, RunsInOneLoadLeaveNothingBehindAndOnlyTheFirstDraws) {
 
 TEST(Soak, ReloadsStartFreshDrawEveryTimeAndLeaveNoClassOrObjectBehind) {
     const int reloads = 10;
-    BenchOptions options;
-    options.settingsFile = kSmallWindow;
-    options.timeoutMs = 240000;
-    BenchRun run = RunBench({"--reloads", std::to_string(reloads), "--frames", "2", "--no-pause"}, options);
+    BenchRun run = RunSoak("--reloads", reloads);
     ASSERT_TRUE(run.Finished()) << run.Describe();
     std::vector<LogLine> ends = run.Events("run");
     ASSERT_EQ((int)ends.size(), reloads);
