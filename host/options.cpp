@@ -204,6 +204,12 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             }
         } else if (option == "--no-pause") {
             options.noPause = true;
+        } else if (option == "--clock-step") {
+            if (!value(text)) return false;
+            if (!ParseInt(text, options.clockStepMs) || options.clockStepMs <= 0) {
+                error = "--clock-step wants a positive number of milliseconds, got " + text;
+                return false;
+            }
         } else if (option == "--quirk") {
             if (!value(text)) return false;
             if (!QuirkFromName(text)) {
@@ -260,6 +266,8 @@ const char* HostUsage() {
         "                         ChoosePixelFormat SetPixelFormat wglCreateContext wglMakeCurrent\n"
         "                         wglDeleteContext ReleaseDC DestroyWindow UnregisterClassA\n"
         "  --no-pause             skip the plug-in's Sleep calls (the pause is still recorded)\n"
+        "  --clock-step MS        the plug-in's tick count and the play position come from a clock that\n"
+        "                         starts at a fixed value and advances MS ms at each Render\n"
         "  --quirk NAME           behave as other hosts do; repeatable. config-before-init (Config\n"
         "                         before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second thread),\n"
         "                         silent-playlist (position 0, title null), destroy-before-quit (the host\n"

@@ -43,6 +43,7 @@ struct HostOptions {
     std::vector<std::string> dialogActions;
     std::vector<FailRule> failures;
     bool noPause = false;
+    int clockStepMs = 0;             // --clock-step: 0 keeps the real clock
     std::string logPath;
     unsigned quirks = 0;             // kQuirk* bits of host/quirks.h
     bool bench = false;              // print timing, memory and resource figures after the run

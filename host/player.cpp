@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include "host/demo_track.h"
+#include "host/host_clock.h"
 #include "host/json_log.h"
 #include "host/spectrum.h"
 #include "host/wav_file.h"
@@ -26,12 +27,7 @@ Player::~Player() {
     SpectrumAnalyserDestroy(analyser);
 }
 
-double Player::Now() const {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return double(count.QuadPart) / double(frequency.QuadPart);
-}
+double Player::Now() const { return HostClockSeconds(); }
 
 void Player::Open(const std::vector<std::string>& paths, const std::string& titleOverride) {
     for (const std::string& path : paths) {

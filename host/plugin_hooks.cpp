@@ -12,6 +12,7 @@
 #include <string>
 #include "host/bench.h"
 #include "host/capture.h"
+#include "host/host_clock.h"
 #include "host/host_state.h"
 #include "host/import_patch.h"
 #include "host/json_log.h"
@@ -34,6 +35,7 @@ decltype(&::DestroyWindow) realDestroyWindow;
 decltype(&::UnregisterClassA) realUnregisterClassA;
 decltype(&::SwapBuffers) realSwapBuffers;
 decltype(&::Sleep) realSleep;
+decltype(&::GetTickCount) realGetTickCount;
 decltype(&::wglGetProcAddress) realWglGetProcAddress;
 decltype(&::ShowCursor) realShowCursor;
 decltype(&::DialogBoxParamA) realDialogBoxParamA;
@@ -166,6 +168,8 @@ void WINAPI HookSleep(DWORD milliseconds) {
     hostState.frameSleptMs += BenchClockMs() - start;
 }
 
+DWORD WINAPI HookGetTickCount() { return HostClockTicks(); }
+
 BOOL WINAPI HookSwapInterval(int interval) {
     BOOL ok = realSwapInterval(interval);
     JsonLine("swap_interval").Int("interval", interval).Bool("ok", ok != FALSE).Write();
@@ -218,6 +222,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "UnregisterClassA", HookUnregisterClassA, realUnregisterClassA);
     Patch(plugin, "SwapBuffers", HookSwapBuffers, realSwapBuffers);
     Patch(plugin, "Sleep", HookSleep, realSleep);
+    Patch(plugin, "GetTickCount", HookGetTickCount, realGetTickCount);
     Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
     Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
     Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);

@@ -7,6 +7,7 @@
 #include "host/audio_feed.h"
 #include "host/bench.h"
 #include "host/dialog_driver.h"
+#include "host/host_clock.h"
 #include "host/host_state.h"
 #include "host/json_log.h"
 #include "host/message_boxes.h"
@@ -224,6 +225,8 @@ int CallInit() {
 }
 
 int CallRender(int frame) {
+    // The spectrum and the plug-in see one clock reading per frame.
+    HostClockAdvance();
     if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
     AudioFeedFill(frame, module->spectrumData, module->waveformData);
     hostState.framePauseMs = 0;
@@ -398,6 +401,7 @@ int RunLoaded() {
 
 int RunHost(const HostOptions& options) {
     hostState.options = options;
+    HostClockSetStep(options.clockStepMs);
     SetUnhandledExceptionFilter(ReportCrash);
     std::string error;
     if (!DialogActionsValid(options.dialogActions, error) || !QuirksValid(options, error)) return Fail(1, error);

@@ -52,12 +52,6 @@ std::string ExeFolder() {
     return text.substr(0, text.find_last_of("\\/"));
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
 
 std::string MakeFolder() {
     static int counter = 0;
@@ -93,6 +87,13 @@ HANDLE InheritableFile(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
 
 bool LogLine::Has(const char* key) const { return ValueStart(text, key) != std::string::npos; }
 

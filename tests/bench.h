@@ -76,6 +76,9 @@ struct BenchImage {
 };
 bool ReadPng(const std::string& path, BenchImage& image);
 
+// A file's bytes ("" when it cannot be read).
+std::string ReadWholeFile(const std::string& path);
+
 // True for an optionally signed run of decimal digits, as the settings file must hold.
 bool IsDecimal(const std::string& text);
 // The names in a folder, without "." and "..".

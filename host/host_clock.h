@@ -1,0 +1,14 @@
+// The clock the host can hand the plug-in instead of the system's: with --clock-step, every tick
+// reading and the player's position come from a fake clock that moves only when a Render starts.
+#pragma once
+#include <windows.h>
+
+// 0 keeps the real clocks; otherwise each Render advances the fake clock by stepMs.
+void HostClockSetStep(DWORD stepMs);
+bool HostClockFake();
+// Called before each Render: the reading stays constant for the whole frame.
+void HostClockAdvance();
+// The tick count the plug-in sees (the system's unless the clock is fake).
+DWORD HostClockTicks();
+// Seconds for the player's position; the fake clock when set, else the high-resolution counter.
+double HostClockSeconds();
