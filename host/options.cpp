@@ -214,7 +214,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!value(text)) return false;
             if (!QuirkFromName(text)) {
                 error = "--quirk wants config-before-init, render-thread, silent-playlist, destroy-before-quit,"
-                        " ignore-result or no-rate, got " + text;
+                        " ignore-result, no-rate, swap-exchange, software-accum or mixed-accum, got " + text;
                 return false;
             }
             options.quirks |= QuirkFromName(text);
@@ -272,7 +272,10 @@ const char* HostUsage() {
         "                         before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second thread),\n"
         "                         silent-playlist (position 0, title null), destroy-before-quit (the host\n"
         "                         window goes before Quit), ignore-result (Render goes on after 1; needs\n"
-        "                         --frames), no-rate (sample rate and channels 0 during Init)\n"
+        "                         --frames), no-rate (sample rate and channels 0 during Init),\n"
+        "                         swap-exchange (the back buffer holds noise after each swap),\n"
+        "                         software-accum (every pixel format with accumulation is the system's\n"
+        "                         software renderer), mixed-accum (all but the last such format are)\n"
         "  --log PATH             write one JSON object per line for everything the host saw\n"
         "  --bench                print frames, frames per second, pause and work per Render, peak\n"
         "                         memory and GDI, USER and handle counts after the run\n"
