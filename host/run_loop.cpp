@@ -7,6 +7,7 @@
 #include "host/audio_feed.h"
 #include "host/bench.h"
 #include "host/dialog_driver.h"
+#include "host/exit_status.h"
 #include "host/host_clock.h"
 #include "host/host_state.h"
 #include "host/json_log.h"
@@ -27,15 +28,9 @@ const DWORD kDialogTimeoutMs = 10000;
 VisModule* module = nullptr;
 std::string pluginClass;                 // the header's description: the plug-in's window class
 std::atomic<bool> hostClosing{false};    // the host window was asked to close: end the run
-std::atomic<int> visExitStatus{0};
+std::atomic<int> visExitStatus{kExitContractKept};
 std::atomic<const char*> currentCallback{nullptr};
 std::string visFailure;                  // reason for visExitStatus, written by the vis thread
-
-int Fail(int status, const std::string& reason) {
-    std::fprintf(stderr, "smearscope-host: %s\n", reason.c_str());
-    JsonLine("failure").Int("status", status).Str("reason", reason.c_str()).Write();
-    return status;
-}
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
     const char* callback = currentCallback.load();
@@ -49,7 +44,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
     std::fflush(stderr);
     JsonLogClose();
     // Not ExitProcess: the plug-in's detach code must not run on a broken process.
-    TerminateProcess(GetCurrentProcess(), 3);
+    TerminateProcess(GetCurrentProcess(), kExitCrash);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -204,7 +199,7 @@ void ApplyResizes(int frame) {
 }
 
 void SetVisFailure(int status, const std::string& reason) {
-    if (visExitStatus != 0) return;
+    if (visExitStatus != kExitContractKept) return;
     visFailure = reason;
     visExitStatus = status;
 }
@@ -219,7 +214,8 @@ int CallInit() {
     currentCallback = nullptr;
     QuirkAfterInit(module);
     JsonLine("init").Int("result", initResult).Write();
-    if (initResult != 0) SetVisFailure(2, "Init returned " + std::to_string(initResult) + ", not 0");
+    if (initResult != 0)
+        SetVisFailure(kExitLoadOrContract, "Init returned " + std::to_string(initResult) + ", not 0");
     if (HWND window = PluginWindow()) LogWindow(window);
     return initResult;
 }
@@ -255,7 +251,8 @@ void RunFrames() {
         int result = CallRender(frame);
         if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
         if (result != 0 && result != 1) {
-            SetVisFailure(2, "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
+            SetVisFailure(kExitLoadOrContract,
+                          "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
             break;
         }
         if (frame == hostState.options.frames || hostClosing) break;
@@ -297,7 +294,7 @@ void RunConfig(const std::vector<std::string>& actions) {
     currentCallback = nullptr;
     DialogDriverStop();
     if (!DialogDriverSawDialog()) {
-        SetVisFailure(4, "Config returned without showing its dialog");
+        SetVisFailure(kExitNoDialog, "Config returned without showing its dialog");
         return;
     }
     INT_PTR result = PluginImportsDialogBox() ? LastDialogResult() : DialogDriverEndAction();
@@ -314,7 +311,7 @@ DWORD WINAPI VisualisationThread(LPVOID) {
     InstallMessageBoxHook(dialogExpected ? module->parentWindow : nullptr);
     if (hostState.options.config) RunConfig(hostState.options.dialogActions);
     else
-        for (int run = 0; run < hostState.options.soak.runs && visExitStatus == 0; ++run)
+        for (int run = 0; run < hostState.options.soak.runs && visExitStatus == kExitContractKept; ++run)
             RunVisualisation(loadNumber, ++runNumber);
     RemoveMessageBoxHook();
     return 0;
@@ -356,45 +353,47 @@ std::string DefaultPluginPath() {
 int LoadPlugin(const std::string& path) {
     hostState.plugin = LoadLibraryA(path.c_str());
     if (!hostState.plugin)
-        return Fail(2, "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")");
+        return Fail(kExitLoadOrContract,
+                    "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")");
     auto getHeader = (GetHeaderProc)GetProcAddress(hostState.plugin, "winampVisGetHeader");
-    if (!getHeader) return Fail(2, path + " has no export winampVisGetHeader");
+    if (!getHeader) return Fail(kExitLoadOrContract, path + " has no export winampVisGetHeader");
     InstallPluginHooks(hostState.plugin);
     if (hostState.options.bench) InstallAllocationCounter(hostState.plugin);
     currentCallback = "winampVisGetHeader";
     VisHeader* header = getHeader();
     currentCallback = nullptr;
-    if (!header) return Fail(2, "winampVisGetHeader returned null");
+    if (!header) return Fail(kExitLoadOrContract, "winampVisGetHeader returned null");
     JsonLine("header").Int("version", header->version).Str("description", header->description).Write();
     if (header->version != kVisHeaderVersion)
-        return Fail(2, "header version " + std::to_string(header->version) + ", expected 256");
+        return Fail(kExitLoadOrContract,
+                    "header version " + std::to_string(header->version) + ", expected 256");
     pluginClass = header->description ? header->description : "";
     for (int index : {0, 1, -1}) {
         VisModule* found = header->getModule(index);
         JsonLine("module").Int("index", index).Bool("null", found == nullptr).Write();
         if (index == 0) module = found;
     }
-    if (!module) return Fail(2, "GetModule(0) returned null");
+    if (!module) return Fail(kExitLoadOrContract, "GetModule(0) returned null");
     module->parentWindow = hostState.hostWindow;
     module->instance = hostState.plugin;
-    return 0;
+    return kExitContractKept;
 }
 
 
 // Runs the loaded plug-in on a visualisation thread while the main thread answers its queries.
 int RunLoaded() {
     HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
-    if (!thread) return Fail(2, "cannot start the visualisation thread");
+    if (!thread) return Fail(kExitLoadOrContract, "cannot start the visualisation thread");
     if (!PumpUntilDone(thread)) {
         // The plug-in is stuck inside Config; nothing can unwind it.
-        int status = Fail(4, "the configuration dialog did not appear within 10 s");
+        int status = Fail(kExitNoDialog, "the configuration dialog did not appear within 10 s");
         JsonLogClose();
         TerminateProcess(GetCurrentProcess(), status);
     }
     CloseHandle(thread);
-    if (visExitStatus != 0) return Fail(visExitStatus, visFailure);
-    if (!hostState.captureError.empty()) return Fail(5, hostState.captureError);
-    return 0;
+    if (visExitStatus != kExitContractKept) return Fail(visExitStatus, visFailure);
+    if (!hostState.captureError.empty()) return Fail(kExitCaptureFailed, hostState.captureError);
+    return kExitContractKept;
 }
 
 }  // namespace
@@ -404,19 +403,20 @@ int RunHost(const HostOptions& options) {
     HostClockSetStep(options.clockStepMs);
     SetUnhandledExceptionFilter(ReportCrash);
     std::string error;
-    if (!DialogActionsValid(options.dialogActions, error) || !QuirksValid(options, error)) return Fail(1, error);
+    if (!DialogActionsValid(options.dialogActions, error) || !QuirksValid(options, error))
+        return Fail(kExitBadOptions, error);
     if (!options.logPath.empty() && !JsonLogOpen(options.logPath.c_str()))
-        return Fail(1, "cannot write the log " + options.logPath);
+        return Fail(kExitBadOptions, "cannot write the log " + options.logPath);
     if (!options.captureDir.empty()) CreateDirectoryA(options.captureDir.c_str(), nullptr);
 
     LogQuirks();
     hostState.hostWindow = CreateHostWindow();
-    if (!hostState.hostWindow) return Fail(2, "cannot create the host window");
-    int status = 0;
+    if (!hostState.hostWindow) return Fail(kExitLoadOrContract, "cannot create the host window");
+    int status = kExitContractKept;
     if (!options.config) AudioFeedStart(options);
-    for (loadNumber = 1; status == 0 && loadNumber <= options.soak.reloads; ++loadNumber) {
+    for (loadNumber = 1; status == kExitContractKept && loadNumber <= options.soak.reloads; ++loadNumber) {
         status = LoadPlugin(options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath);
-        if (status == 0) status = RunLoaded();
+        if (status == kExitContractKept) status = RunLoaded();
         if (hostState.plugin) FreeLibrary(hostState.plugin);
         hostState.plugin = nullptr;
         module = nullptr;
@@ -427,8 +427,8 @@ int RunHost(const HostOptions& options) {
         }
     }
     AudioFeedStop();
-    if (status == 0 && !options.config && !BenchReportResults(options))
-        status = Fail(1, "cannot write the bench figures to " + options.benchJsonPath);
+    if (status == kExitContractKept && !options.config && !BenchReportResults(options))
+        status = Fail(kExitBadOptions, "cannot write the bench figures to " + options.benchJsonPath);
     DestroyWindow(hostState.hostWindow);
     UnregisterClassA(kHostClass, GetModuleHandleA(nullptr));
     JsonLine("exit").Int("status", status).Write();
