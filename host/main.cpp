@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
         return kExitBadOptions;
     }
     if (options.help) {
-        std::fputs(HostUsage(), stdout);
-        std::fputs(SoakUsage(), stdout);
+        std::fputs(HostUsage().c_str(), stdout);
         return kExitContractKept;
     }
     return RunHost(options);
