@@ -9,23 +9,18 @@
 
 namespace {
 
-// "--name VALUE" for every option row of --help: two spaces, the name and value, two spaces, help.
-std::set<std::string> HelpOptions(const std::string& help) {
-    std::set<std::string> options;
-    std::istringstream lines(help);
+// From each line that starts with `prefix`: the text after its first `skip` characters, up to `end`.
+std::set<std::string> Cells(const std::string& text, const char* prefix, size_t skip, const char* end) {
+    std::set<std::string> cells;
+    std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)
-        if (line.rfind("  --", 0) == 0) options.insert(line.substr(2, line.find("  ", 2) - 2));
-    return options;
+        if (line.rfind(prefix, 0) == 0) cells.insert(line.substr(skip, line.find(end, skip) - skip));
+    return cells;
 }
 
-// "--name VALUE" for every row of the README's option table: | `--name VALUE` | effect |
-std::set<std::string> ReadmeOptions(const std::string& readme) {
-    std::set<std::string> options;
-    std::istringstream lines(readme);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("| `--", 0) == 0) options.insert(line.substr(3, line.find('`', 3) - 3));
-    return options;
-}
+// "--name VALUE" of every option: help rows are "  --name VALUE  help", README rows "| `--name VALUE` | ...".
+std::set<std::string> HelpOptions(const std::string& help) { return Cells(help, "  --", 2, "  "); }
+std::set<std::string> ReadmeOptions(const std::string& readme) { return Cells(readme, "| `--", 3, "`"); }
 
 std::string Missing(const std::set<std::string>& from, const std::set<std::string>& in) {
     std::string missing;
