@@ -1,6 +1,7 @@
 // The display window and its OpenGL context: start-up (Init), the full-screen mode change, tear-down.
 // Every failure is told in a fixed message box and ends the run through the quit flag.
 #include "window/display_window.h"
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include "plugin/plugin.h"
@@ -104,14 +105,16 @@ int ChooseAccumulationFormat(HDC dc, int chosen) {
     return best != 0 ? best : chosen;
 }
 
-// Client area of the drawing size at the remembered position.
+// Client area of the drawing size at the remembered position, at most as large as the user could
+// drag the window: a stored size near INT_MAX would otherwise ask for a frame of a billion pixels.
 void CorrectWindowedSize(HWND window) {
     RECT outer, client;
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
+    const int width = FramedExtent(drawWidth, outer.right - outer.left, client.right - client.left);
+    const int height = FramedExtent(drawHeight, outer.bottom - outer.top, client.bottom - client.top);
     SetWindowPos(window, HWND_NOTOPMOST, settings.configX, settings.configY,
-                 FramedExtent(drawWidth, outer.right - outer.left, client.right - client.left),
-                 FramedExtent(drawHeight, outer.bottom - outer.top, client.bottom - client.top), 0);
+                 std::min(width, GetSystemMetrics(SM_CXMAXTRACK)), std::min(height, GetSystemMetrics(SM_CYMAXTRACK)), 0);
 }
 
 struct StartFailure {
