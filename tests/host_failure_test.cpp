@@ -114,10 +114,10 @@ TEST_P(HostShutdownFailure, ReportsItAndTheTearDownGoesOn) {
     ASSERT_TRUE(run.Finished()) << fail << "\n" << run.Describe();
     std::vector<LogLine> boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 1u) << fail << "\n" << run.Describe();
-    const ExpectedBox box = ExpectedBoxFor("shutdown", expected.function);
-    EXPECT_EQ(boxes[0].Str("title"), box.title);
-    EXPECT_EQ(boxes[0].Str("text"), box.text);
-    EXPECT_EQ(boxes[0].Int("style"), box.style);
+    const ExpectedBox expectedBox = ExpectedBoxFor("shutdown", expected.function);
+    EXPECT_EQ(boxes[0].Str("title"), expectedBox.title);
+    EXPECT_EQ(boxes[0].Str("text"), expectedBox.text);
+    EXPECT_EQ(boxes[0].Int("style"), expectedBox.style);
     EXPECT_FALSE(boxes[0].Bool("quit_pending")) << "the destroyed window's quit message would close the box unread";
 
     const int quit = run.IndexOf("quit"), box = run.IndexOf("message_box"), injected = InjectedCall(run);

@@ -217,7 +217,7 @@ def calls(run, start, end=None):
 
 # ---- the cases ---------------------------------------------------------------------------------
 SMALL = settings_text(Width=160, Height=95)
-# The keys' notices need the width of their longest line.
+# Wide enough for the keys' longest notice.
 KEYS_WINDOW = settings_text(Width=320, Height=190)
 TITLE_AND_FLASH_ON = (SECTION + b"fullscreen=0\r\nShowSongTitle=1\r\nFlashScreen=1\r\nWidth=600\r\n"
                       b"Height=300\r\nConfig_X=70\r\nConfig_Y=80\r\n")
@@ -364,8 +364,9 @@ def check_reloads(run, check):
 # name, arguments, settings file before the run, checks, frames compared with the twin's.
 CASES = [
     ("records", ["--frames", "2", "--no-pause"], SMALL, check_records, False),
+    # Every layer that reads the clock, the spectrum or the random generator, over the demo track.
     ("frames", ["--frames", "4", "--clock-step", "40", "--no-pause", "--capture-frames", "2,4",
-                "--keys", "1:T,1:P,1:F,1:N,1:H"], SMALL, None, True),
+                "--keys", "1:T,1:P,1:F,1:N"], KEYS_WINDOW, None, True),
     ("keys", ["--frames", "12", "--clock-step", "40", "--no-pause", "--not-playing", "--spectrum", "const:255",
               "--keys", "2:B,3:F,4:H,5:N,6:P,7:R,8:S,9:T,10:ESC", "--capture-frames", "2-9"],
      KEYS_WINDOW, check_keys, True),
