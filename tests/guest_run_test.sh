@@ -19,7 +19,9 @@ failures=()
 # guest-run's own timeout kills qemu 10 s after TERM; the image check before the boot is quick.
 [ $elapsed -le $(( limit + 30 )) ] || failures+=("took $elapsed s with a timeout of $limit s")
 grep -q 'did not power off within' "$work/stderr" || failures+=("no reason given")
-grep -q 'run.sh: started' "$work/stderr" || failures+=("no console tail showing run.sh")
+# The tail shows how far the guest got: booted at least (on a busy machine Wine's start-up alone
+# can outlast a short timeout).
+grep -qE 'smearscope-init: mode run|run.sh: started' "$work/stderr" || failures+=("no console tail from the guest")
 if [ ${#failures[@]} = 0 ]; then
   echo "PASS guest-never-powers-off: status $rc after $elapsed s (timeout $limit s)"
 else

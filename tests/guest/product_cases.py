@@ -17,6 +17,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -398,7 +399,8 @@ def compare_frames(run, name, reference, check):
         if difference is None:
             check.failures.append(frame + " has another size than the reference")
         elif difference[0]:
-            check.failures.append("%s: %d of %d pixels differ, by up to %d" % ((frame,) + difference))
+            check.failures.append("%s: %d of %d pixels differ, by up to %d" %
+                                  (frame, difference[0], difference[2], difference[1]))
 
 
 def main(argv):
@@ -418,7 +420,7 @@ def main(argv):
     for name, arguments, settings, checks, frames in CASES:
         if not only.search(name) or (reference_mode and not frames):
             continue
-        check = Checks()
+        check, started = Checks(), time.time()
         if arguments is not None:
             if callable(arguments):
                 arguments = arguments()
@@ -436,6 +438,8 @@ def main(argv):
             print("FAIL %s: the run it checks did not happen" % name)
             failed += 1
             continue
+        if arguments is None and not finished(check, last):
+            check.failures.insert(0, "the run it checks failed")
         if not check.failures and checks:
             checks(last, check)
         if frames and not check.failures:
@@ -447,7 +451,7 @@ def main(argv):
             failed += 1
             print("FAIL %s: %s (see %s)" % (name, "; ".join(check.failures), last.folder))
         else:
-            print("PASS " + name)
+            print("PASS %s (%.0f s)" % (name, time.time() - started))
         sys.stdout.flush()
     return 1 if failed else 0
 
