@@ -235,9 +235,9 @@ def check_records(run, check):
         check.equal("GetModule(%s) is null" % module.get("index"), module.get("null"), module.get("index") != 0)
     check.equal("Init's result", run.first("init").get("result"), 0)
     window = run.first("window")
-    check.equal("client size", (window.get("client_width"), window.get("client_height")), (160, 95))
-    check.equal("render results", renders(run), [0, 0])
-    check.equal("swaps", len(run.events("swap")), 2)
+    check.equal("client size", (window.get("client_width"), window.get("client_height")), (320, 190))
+    check.equal("render results", renders(run), [0] * 4)
+    check.equal("swaps", len(run.events("swap")), 4)
     check.equal("boxes", run.events("message_box"), [])
     quit = run.index("quit")
     check.true("no quit", quit >= 0)
@@ -298,7 +298,8 @@ def check_start_failure(run, check):
 
 def teardown_failure_arguments():
     # The tear-down's DestroyWindow is the first after those a clean run makes before Quit.
-    return ["--frames", "2", "--fail", "DestroyWindow:%d" % (CLEAN_CALLS.get("DestroyWindow", 0) + 1)]
+    return ["--frames", "2", "--not-playing", "--no-pause",
+            "--fail", "DestroyWindow:%d" % (CLEAN_CALLS.get("DestroyWindow", 0) + 1)]
 
 
 def check_teardown_failure(run, check):
@@ -348,26 +349,30 @@ def check_destroy_before_quit(run, check):
     check.equal("line of the first call after Quit", run.index("call", quit), quit + 1)
 
 
+RELOADS = 4
+
+
 def check_reloads(run, check):
     ends = run.events("run")
-    check.equal("frames drawn per load", [e.get("frames_drawn") for e in ends], [2, 2, 2])
+    check.equal("frames drawn per load", [e.get("frames_drawn") for e in ends], [2] * RELOADS)
     check.equal("freeglut class left registered", [c.get("registered") for c in run.events("freeglut_class")],
-                [False] * 3)
+                [False] * RELOADS)
     unloads = [r for r in run.events("resources") if r.get("stage") == "unload"]
-    check.equal("unload counts", len(unloads), 3)
-    if len(unloads) == 3:
-        # A leak of one object per load grows by two over three loads; Wine's own occasional object does not.
+    check.equal("unload counts", len(unloads), RELOADS)
+    if len(unloads) == RELOADS:
+        # The first load warms caches of Wine's. From the second unload on, a leak of one object per load
+        # grows by two over the last three; Wine's own occasional object does not.
         for key in ("gdi", "user", "handles", "windows"):
             values = [u.get(key) for u in unloads]
-            check.true("%s grew over the loads: %s" % (key, values), max(values) - values[0] < len(values) - 1)
+            check.true("%s grew over the loads: %s" % (key, values), max(values[1:]) - values[1] < len(values) - 2)
 
 
 # name, arguments, settings file before the run, checks, frames compared with the twin's.
 CASES = [
-    ("records", ["--frames", "2", "--no-pause"], SMALL, check_records, False),
     # Every layer that reads the clock, the spectrum or the random generator, over the demo track.
     ("frames", ["--frames", "4", "--clock-step", "40", "--no-pause", "--capture-frames", "2,4",
                 "--keys", "1:T,1:P,1:F,1:N"], KEYS_WINDOW, None, True),
+    ("records", None, None, check_records, False),  # the frames run's log
     ("keys", ["--frames", "12", "--clock-step", "40", "--no-pause", "--not-playing", "--spectrum", "const:255",
               "--keys", "2:B,3:F,4:H,5:N,6:P,7:R,8:S,9:T,10:ESC", "--capture-frames", "2-9"],
      KEYS_WINDOW, check_keys, True),
@@ -376,14 +381,23 @@ CASES = [
      read_expected("config-stored.ini"), check_dialog(1, "config-ok.ini"), False),
     ("config-cancel", ["--config", "--dialog", "uncheck:1001,set:1012=1000,set:1013=700,cancel"],
      read_expected("config-stored.ini"), check_dialog(2, "config-stored.ini"), False),
+    # Where pictures are not the point, frames without bars: every frame in an emulated PC costs.
     ("start-failure", ["--frames", "3", "--fail", "wglCreateContext"], SMALL, check_start_failure, False),
     ("teardown-failure", teardown_failure_arguments, SMALL, check_teardown_failure, False),
     ("render-thread", ["--frames", "3", "--quirk", "render-thread"], TITLE_AND_FLASH_ON, check_render_thread, False),
-    ("destroy-before-quit", ["--frames", "3", "--quirk", "destroy-before-quit", "--no-pause"], SMALL,
+    ("destroy-before-quit", ["--frames", "3", "--quirk", "destroy-before-quit", "--not-playing", "--no-pause"], SMALL,
      check_destroy_before_quit, False),
-    ("reloads", ["--reloads", "3", "--frames", "2", "--no-pause"], settings_text(Width=64, Height=48),
+    ("reloads", ["--reloads", str(RELOADS), "--frames", "2", "--not-playing", "--no-pause"], settings_text(Width=64, Height=48),
      check_reloads, False),
 ]
+
+
+# The i686 frames cannot equal the twin's bit for bit: Debian's i386 Mesa is built for CPUs without
+# SSE2, so softpipe's own arithmetic rounds differently from the amd64 build (measured on softpipe:
+# under 0.6 % of the pixels differ, by at most 2 levels of 255). On llvmpipe the differences grow
+# through the trail and blur to most of the picture within four frames, so compare on softpipe.
+FRAME_TOLERANCE_PERCENT = 1
+FRAME_TOLERANCE_LEVELS = 4
 
 
 def compare_frames(run, name, reference, check):
@@ -398,9 +412,11 @@ def compare_frames(run, name, reference, check):
         difference = frame_difference(os.path.join(run.folder, "capture", frame), expected)
         if difference is None:
             check.failures.append(frame + " has another size than the reference")
-        elif difference[0]:
-            check.failures.append("%s: %d of %d pixels differ, by up to %d" %
-                                  (frame, difference[0], difference[2], difference[1]))
+            continue
+        pixels, largest, total = difference
+        print("  %s %s: %d of %d pixels differ from the twin's, by up to %d" % (name, frame, pixels, total, largest))
+        if pixels * 100 > total * FRAME_TOLERANCE_PERCENT or largest > FRAME_TOLERANCE_LEVELS:
+            check.failures.append("%s: %d of %d pixels differ, by up to %d" % (frame, pixels, total, largest))
 
 
 def main(argv):
