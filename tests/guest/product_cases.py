@@ -175,6 +175,7 @@ def run_host(bin_dir, name, arguments, settings=None, capture=False):
 class Checks:
     def __init__(self):
         self.failures = []
+        self.notes = []  # measurements for the PASS line
 
     def equal(self, what, got, expected):
         if got != expected:
@@ -414,7 +415,7 @@ def compare_frames(run, name, reference, check):
             check.failures.append(frame + " has another size than the reference")
             continue
         pixels, largest, total = difference
-        print("  %s %s: %d of %d pixels differ from the twin's, by up to %d" % (name, frame, pixels, total, largest))
+        check.notes.append("%s %d/%d px off by <=%d" % (frame[6:11].lstrip("0"), pixels, total, largest))
         if pixels * 100 > total * FRAME_TOLERANCE_PERCENT or largest > FRAME_TOLERANCE_LEVELS:
             check.failures.append("%s: %d of %d pixels differ, by up to %d" % (frame, pixels, total, largest))
 
@@ -467,7 +468,8 @@ def main(argv):
             failed += 1
             print("FAIL %s: %s (see %s)" % (name, "; ".join(check.failures), last.folder))
         else:
-            print("PASS %s (%.0f s)" % (name, time.time() - started))
+            notes = "; frames against the twin's: " + ", ".join(check.notes) if check.notes else ""
+            print("PASS %s (%.0f s%s)" % (name, time.time() - started, notes))
         sys.stdout.flush()
     return 1 if failed else 0
 
