@@ -3,6 +3,7 @@
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "resources/resource.h"
+#include "tests/expected.h"
 #include "tests/settings_fixture.h"
 #include "window/display_window.h"
 
@@ -26,10 +27,8 @@ void Click(HWND dialog, int id, bool checked) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
-const char kStored[] =
-    "[Korvath's OpenGL Smearscope]\r\n"
-    "fullscreen=1\r\nShowSongTitle=1\r\nFlashScreen=0\r\n"
-    "Width=800\r\nHeight=600\r\nConfig_X=10\r\nConfig_Y=20\r\n";
+// Full screen on, title on, 800 x 600 at (10, 20).
+const std::string kStored = ExpectedFile("config-stored.ini");
 
 }  // namespace
 
@@ -65,10 +64,8 @@ TEST_F(ConfigDialogTest, OkSavesTheEditedValues) {
         Type(dialog, IDC_HEIGHT, "700");
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(ReadBytes(IniPath()),
-              "[Korvath's OpenGL Smearscope]\r\n"
-              "fullscreen=0\r\nShowSongTitle=1\r\nFlashScreen=0\r\n"
-              "Width=1000\r\nHeight=700\r\nConfig_X=10\r\nConfig_Y=20\r\n");
+    // Full screen off and 1000 x 700, every other key as it was.
+    EXPECT_EQ(ReadBytes(IniPath()), ExpectedFile("config-ok.ini"));
 }
 
 TEST_F(ConfigDialogTest, OkWithoutAFileWritesTheDefaultsAndTickingFullScreenOnlyTheSwitches) {

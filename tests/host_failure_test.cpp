@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 #include "tests/bench.h"
+#include "tests/expected.h"
 
 namespace {
-
-const long long kStartStyle = MB_OK | MB_ICONEXCLAMATION;
-const long long kShutdownStyle = MB_OK | MB_ICONINFORMATION;
 
 // The names of the platform calls the plug-in made from line `from` on, up to the next box.
 std::vector<std::string> CallsUntilBox(const BenchRun& run, int from) {
@@ -39,9 +37,9 @@ int InjectedCall(const BenchRun& run) {
     return -1;
 }
 
+// Each box's title, style and text come from tests/expect/boxes.tsv.
 struct StartFailure {
     const char* fail;
-    const char* text;
     // The failed call, then the tear-down that runs before the box.
     std::vector<std::string> callsBeforeBox;
 };
@@ -56,9 +54,10 @@ TEST_P(HostStartFailure, ShowsItsBoxAfterTearingDownAndTheFirstRenderEndsTheRun)
     ASSERT_TRUE(run.Finished()) << run.Describe();
     std::vector<LogLine> boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 1u) << run.Describe();
-    EXPECT_EQ(boxes[0].Str("title"), "ERROR");
-    EXPECT_EQ(boxes[0].Str("text"), expected.text);
-    EXPECT_EQ(boxes[0].Int("style"), kStartStyle);
+    const ExpectedBox box = ExpectedBoxFor("start", expected.fail);
+    EXPECT_EQ(boxes[0].Str("title"), box.title);
+    EXPECT_EQ(boxes[0].Str("text"), box.text);
+    EXPECT_EQ(boxes[0].Int("style"), box.style);
     EXPECT_FALSE(boxes[0].Bool("owner"));
     EXPECT_FALSE(boxes[0].Bool("quit_pending")) << "the destroyed window's quit message would close the box unread";
 
@@ -77,18 +76,14 @@ TEST_P(HostStartFailure, ShowsItsBoxAfterTearingDownAndTheFirstRenderEndsTheRun)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, HostStartFailure, ::testing::Values(
-    StartFailure{"RegisterClassExA", "Failed To Register The Window Class.", {"RegisterClassExA"}},
-    StartFailure{"CreateWindowExA", "Window Creation Error.", {"CreateWindowExA", "UnregisterClassA"}},
+    StartFailure{"RegisterClassExA", {"RegisterClassExA"}},
+    StartFailure{"CreateWindowExA", {"CreateWindowExA", "UnregisterClassA"}},
     // The first GetDC is the window procedure's, during creation; the second is the start-up's own.
-    StartFailure{"GetDC:2", "Can't Create A GL Device Context.", {"GetDC", "DestroyWindow", "UnregisterClassA"}},
-    StartFailure{"ChoosePixelFormat", "Can't Find A Suitable PixelFormat.",
-                 {"ChoosePixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
-    StartFailure{"SetPixelFormat", "Can't Set The PixelFormat.",
-                 {"SetPixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
-    StartFailure{"wglCreateContext", "Can't Create A GL Rendering Context.",
-                 {"wglCreateContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
-    StartFailure{"wglMakeCurrent", "Can't Activate The GL Rendering Context.",
-                 {"wglMakeCurrent", "wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}}),
+    StartFailure{"GetDC:2", {"GetDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"ChoosePixelFormat", {"ChoosePixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"SetPixelFormat", {"SetPixelFormat", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"wglCreateContext", {"wglCreateContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    StartFailure{"wglMakeCurrent", {"wglMakeCurrent", "wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}}),
     [](const ::testing::TestParamInfo<StartFailure>& info) {
         std::string name = info.param.fail;
         return name.substr(0, name.find(':'));
@@ -96,7 +91,6 @@ INSTANTIATE_TEST_SUITE_P(Steps, HostStartFailure, ::testing::Values(
 
 struct ShutdownFailure {
     const char* function;
-    const char* text;
     std::vector<std::string> callsAfterBox;  // the tear-down that must go on
 };
 
@@ -120,9 +114,10 @@ TEST_P(HostShutdownFailure, ReportsItAndTheTearDownGoesOn) {
     ASSERT_TRUE(run.Finished()) << fail << "\n" << run.Describe();
     std::vector<LogLine> boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 1u) << fail << "\n" << run.Describe();
-    EXPECT_EQ(boxes[0].Str("title"), "SHUTDOWN ERROR");
-    EXPECT_EQ(boxes[0].Str("text"), expected.text);
-    EXPECT_EQ(boxes[0].Int("style"), kShutdownStyle);
+    const ExpectedBox expectedBox = ExpectedBoxFor("shutdown", expected.function);
+    EXPECT_EQ(boxes[0].Str("title"), expectedBox.title);
+    EXPECT_EQ(boxes[0].Str("text"), expectedBox.text);
+    EXPECT_EQ(boxes[0].Int("style"), expectedBox.style);
     EXPECT_FALSE(boxes[0].Bool("quit_pending")) << "the destroyed window's quit message would close the box unread";
 
     const int quit = run.IndexOf("quit"), box = run.IndexOf("message_box"), injected = InjectedCall(run);
@@ -139,13 +134,11 @@ TEST_P(HostShutdownFailure, ReportsItAndTheTearDownGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, HostShutdownFailure, ::testing::Values(
-    ShutdownFailure{"wglMakeCurrent", "Release Of DC And RC Failed.",
-                    {"wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
-    ShutdownFailure{"wglDeleteContext", "Release Rendering Context Failed.",
-                    {"ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
-    ShutdownFailure{"ReleaseDC", "Release Device Context Failed.", {"DestroyWindow", "UnregisterClassA"}},
-    ShutdownFailure{"DestroyWindow", "Could Not Release hWnd.", {"UnregisterClassA"}},
-    ShutdownFailure{"UnregisterClassA", "Could Not Unregister Class.", {}}),
+    ShutdownFailure{"wglMakeCurrent", {"wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"wglDeleteContext", {"ReleaseDC", "DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"ReleaseDC", {"DestroyWindow", "UnregisterClassA"}},
+    ShutdownFailure{"DestroyWindow", {"UnregisterClassA"}},
+    ShutdownFailure{"UnregisterClassA", {}}),
     [](const ::testing::TestParamInfo<ShutdownFailure>& info) { return std::string(info.param.function); });
 
 }  // namespace

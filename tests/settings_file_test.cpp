@@ -1,19 +1,13 @@
 // The settings file: defaults, full-screen loads and saves, switch values, exact bytes written,
 // hand-edited values, and paths too long to use.
 #include "plugin/settings.h"
+#include "tests/expected.h"
 #include "tests/settings_fixture.h"
 
 namespace {
 
-const char kDefaultsFile[] =
-    "[Korvath's OpenGL Smearscope]\r\n"
-    "fullscreen=0\r\n"
-    "ShowSongTitle=0\r\n"
-    "FlashScreen=0\r\n"
-    "Width=640\r\n"
-    "Height=380\r\n"
-    "Config_X=50\r\n"
-    "Config_Y=50\r\n";
+// Every key at its default, in the order the plug-in first writes them.
+const std::string kDefaultsFile = ExpectedFile("settings-defaults.ini");
 
 // Values no load from a file of defaults would give, so a load that skips a key shows up.
 void Scramble() {

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The payload's run.sh: every tests/guest/*_suite.sh in turn, each given the folder of i686 binaries
+# (SMEARSCOPE_DIST names the packager's output when the payload holds one). Fails if any suite fails.
+cd "$(dirname "$0")"
+# Settings from outside, e.g. SMEARSCOPE_CASES to run some cases only.
+[ -f suite.env ] && . ./suite.env
+export SMEARSCOPE_REFERENCE=$PWD/reference
+[ -d dist ] && export SMEARSCOPE_DIST=$PWD/dist
+status=0
+for suite in tests/guest/*_suite.sh; do
+  started=$(date +%s)
+  echo "== $(basename "$suite" .sh)"
+  bash "$suite" "$PWD/bin" || status=1
+  echo "== $(basename "$suite" .sh) took $(( $(date +%s) - started )) s"
+done
+exit $status
