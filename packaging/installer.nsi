@@ -43,6 +43,7 @@ AllowSkipFiles off
 BrandingText "Smearscope ${VERSION}"
 
 Var createdPluginsFolder
+Var ownsUninstallEntry
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -149,7 +150,9 @@ Section "un.Smearscope" UnSecPlugin
   !insertmacro WaitUntilWritable "$INSTDIR\${PLUGIN_DLL}"
   Delete "$INSTDIR\${PLUGIN_DLL}"
   Delete "$INSTDIR\${UNINSTALLER}"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${If} $ownsUninstallEntry == 1
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${EndIf}
 SectionEnd
 
 Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
@@ -162,9 +165,17 @@ Section "-un.Plugins folder"
   ${EndIf}
 SectionEnd
 
-; The uninstaller lives in the Plugins folder, so here INSTDIR is that folder.
+; The uninstaller lives in the Plugins folder, so here INSTDIR is that folder. The entry in the
+; list of programs describes the latest install; after an install into a second player's folder it
+; is that one's, and uninstalling the first leaves it (and knows nothing of who made the folder).
 Function un.onInit
-  ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  StrCpy $ownsUninstallEntry 0
+  StrCpy $createdPluginsFolder 0
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ${If} $0 == '"$INSTDIR\${UNINSTALLER}"'
+    StrCpy $ownsUninstallEntry 1
+    ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/DELETESETTINGS" $1

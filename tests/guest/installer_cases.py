@@ -43,6 +43,13 @@ def wine(*args, timeout=TIMEOUT):
                           timeout=timeout).returncode
 
 
+def wine_command_line(program, arguments):
+    """Runs PROGRAM with ARGUMENTS as one raw command line. NSIS reads /D= and _?= unquoted up
+    to the line's end, and Wine quotes every argument that holds a space: cmd passes it as is."""
+    check(" " not in winpath(program), f"{program}: cmd would split the program's path")
+    return wine("cmd", "/c", f"{winpath(program)} {arguments}")
+
+
 def reg_value(key, name=None):
     """A registry string as Wine's reg prints it, or None when the key or value is missing."""
     which = ["/ve"] if name is None else ["/v", name]
@@ -111,6 +118,7 @@ class Suite:
         # A made-up player, with a space in its name, another plug-in and the user's settings.
         self.player = os.path.join(work, "Made Up Player")
         self.plugins = os.path.join(self.player, "Plugins")
+        self.other = os.path.join(work, "Other Player")
         os.makedirs(self.plugins)
         for name, data in (("winamp.exe", b"not really a player"),
                            ("Plugins/vis_other.dll", b"someone else's plug-in"),
@@ -120,8 +128,8 @@ class Suite:
         self.before_install = tree(self.player)
         self.installed = None
 
-    def run_setup(self, *args):
-        return wine(self.setup, "/S", *args)
+    def run_setup(self, arguments=""):
+        return wine_command_line(self.setup, "/S " + arguments)
 
     def case_install_through_registry(self):
         check(wine("reg", "add", PLAYER_KEY, "/ve", "/t", "REG_SZ", "/d", winpath(self.player),
@@ -209,42 +217,48 @@ class Suite:
         # The host's Quit may have rewritten the settings; that is the user's file, not ours.
         self.installed = tree(self.player)
 
+    def case_second_player_by_folder_option(self):
+        # /D= wins over the registry; the list of programs now names this install.
+        os.makedirs(self.other)
+        registry_player = tree(self.player)
+        rc = self.run_setup("/D=" + winpath(self.other))
+        check(rc == 0, f"setup /S /D= exited with {rc}")
+        check(os.path.exists(os.path.join(self.other, "Plugins", DLL)), "nothing landed in the /D= folder")
+        check(not tree_difference(tree(self.player), registry_player),
+              "setup /D= touched the registry's player folder")
+        location = reg_value(UNINSTALL_KEY, "InstallLocation")
+        check(location and location.lower() == winpath(self.other).lower(),
+              f"the uninstall entry names {location!r}")
+
     def case_uninstall_keeps_settings(self):
         # As a script waits for an NSIS uninstaller: a copy run with _?= and waited for.
         copy = os.path.join(self.work, "uninstall-copy.exe")
         shutil.copy(os.path.join(self.plugins, UNINSTALLER), copy)
-        rc = wine(copy, "/S", "_?=" + winpath(self.plugins))
+        rc = wine_command_line(copy, "/S _?=" + winpath(self.plugins))
         check(rc == 0, f"uninstaller /S exited with {rc}")
         expected = {k: v for k, v in self.installed.items()
                     if k not in (f"Plugins/{DLL}", f"Plugins/{UNINSTALLER}")}
         difference = tree_difference(tree(self.player), expected)
         check(not difference, f"the player's folder after uninstall: {difference}")
-        check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
+        location = reg_value(UNINSTALL_KEY, "InstallLocation")
+        check(location and location.lower() == winpath(self.other).lower(),
+              f"the second install's uninstall entry went too (now {location!r})")
 
-    def case_folder_option_and_full_removal(self):
-        # /D= wins over the registry; a Plugins folder that setup made goes again, with the
-        # settings too when asked, through the uninstaller as the system's list runs it.
-        other = os.path.join(self.work, "Other Player")
-        os.makedirs(other)
-        registry_player = tree(self.player)
-        rc = self.run_setup("/D=" + winpath(other))
-        check(rc == 0, f"setup /S /D= exited with {rc}")
-        check(os.path.exists(os.path.join(other, "Plugins", DLL)), "nothing landed in the /D= folder")
-        check(not tree_difference(tree(self.player), registry_player),
-              "setup /D= touched the registry's player folder")
-        with open(os.path.join(other, "Plugins", "Smearscope.ini"), "wb") as f:
+    def case_full_removal_on_request(self):
+        # A Plugins folder that setup made goes again, with the settings when asked, through the
+        # uninstaller as the list of programs runs it: it carries on from a copy of itself.
+        with open(os.path.join(self.other, "Plugins", "Smearscope.ini"), "wb") as f:
             f.write(SETTINGS)
-        rc = wine(os.path.join(other, "Plugins", UNINSTALLER), "/S", "/DELETESETTINGS")
+        rc = wine(os.path.join(self.other, "Plugins", UNINSTALLER), "/S", "/DELETESETTINGS")
         check(rc == 0, f"uninstaller /S /DELETESETTINGS exited with {rc}")
-        # The uninstaller runs on from a copy of itself; its last step removes the folder.
-        check(wait_for(lambda: not os.listdir(other)),
-              f"left behind after uninstall: {sorted(tree(other))}")
+        check(wait_for(lambda: not os.listdir(self.other)),
+              f"left behind after uninstall: {sorted(tree(self.other))}")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
 
 
 CASES = ["install_through_registry", "installed_version", "uninstall_entry",
          "host_runs_installed_plugin", "upgrade_replaces_older_dll", "dll_in_use_changes_nothing",
-         "uninstall_keeps_settings", "folder_option_and_full_removal"]
+         "second_player_by_folder_option", "uninstall_keeps_settings", "full_removal_on_request"]
 
 
 def main(bin_dir):
