@@ -164,8 +164,8 @@ class Suite:
         result = subprocess.run(
             [WINE, os.path.join(self.bin_dir, "smearscope-host.exe"), "--plugin",
              winpath(os.path.join(self.plugins, DLL)), "--frames", "3", "--no-pause",
-             "--not-playing", "--log", winpath(log)],
-            stdin=subprocess.DEVNULL, capture_output=True, timeout=TIMEOUT)
+             "--log", winpath(log)],
+            stdin=subprocess.DEVNULL, capture_output=True, cwd=self.work, timeout=TIMEOUT)
         check(result.returncode == 0, f"host exited with {result.returncode}: "
               f"{result.stderr.decode(errors='replace')[-300:]}")
         with open(log, errors="replace") as f:
@@ -196,9 +196,9 @@ class Suite:
         log = os.path.join(self.work, "busy.log")
         host = subprocess.Popen(
             [WINE, os.path.join(self.bin_dir, "smearscope-host.exe"), "--plugin",
-             winpath(os.path.join(self.plugins, DLL)), "--frames", "100000", "--not-playing",
-             "--log", winpath(log)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
+             winpath(os.path.join(self.plugins, DLL)), "--frames", "100000", "--log", winpath(log)],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            cwd=self.work)
         try:
             check(wait_for(lambda: os.path.exists(log) and RENDER_EVENT in open(log, errors="replace").read()),
                   "the host never drew a frame")
