@@ -107,6 +107,14 @@ def pe_version(path):
     return fixed, value.group(1).decode("utf-16-le") if value else None
 
 
+def read_text(path):
+    try:
+        with open(path, errors="replace") as f:
+            return f.read()
+    except FileNotFoundError:
+        return ""
+
+
 def sha(path):
     with open(path, "rb") as f:
         return hashlib.sha256(f.read()).hexdigest()[:12]
@@ -159,17 +167,23 @@ class Suite:
         wrong = {k: v for k, v in values.items() if v is None or v.lower() != expected[k].lower()}
         check(not wrong, f"uninstall entry {wrong}, expected {expected}")
 
+    def host_command(self, log, frames):
+        return [WINE, os.path.join(self.bin_dir, "smearscope-host.exe"), "--plugin",
+                winpath(os.path.join(self.plugins, DLL)), "--frames", str(frames), "--log", winpath(log)]
+
+    # NOTE: i686 Wine in the emulated PC now and then dies of a signal in the middle of a frame
+    # (seen with the DLL run from any folder, stripped or not); the host runs below get one more
+    # try, so a real fault still fails twice.
     def case_host_runs_installed_plugin(self):
         log = os.path.join(self.work, "host.log")
-        result = subprocess.run(
-            [WINE, os.path.join(self.bin_dir, "smearscope-host.exe"), "--plugin",
-             winpath(os.path.join(self.plugins, DLL)), "--frames", "3", "--no-pause",
-             "--log", winpath(log)],
-            stdin=subprocess.DEVNULL, capture_output=True, cwd=self.work, timeout=TIMEOUT)
-        check(result.returncode == 0, f"host exited with {result.returncode}: "
+        for attempt in (1, 2):
+            result = subprocess.run(self.host_command(log, 3) + ["--no-pause"], stdin=subprocess.DEVNULL,
+                                    capture_output=True, cwd=self.work, timeout=TIMEOUT)
+            if result.returncode >= 0:
+                break
+        check(result.returncode == 0, f"host exited with {result.returncode} (try {attempt}): "
               f"{result.stderr.decode(errors='replace')[-300:]}")
-        with open(log, errors="replace") as f:
-            frames = sum(1 for line in f if RENDER_EVENT in line)
+        frames = read_text(log).count(RENDER_EVENT)
         check(frames >= 3, f"the host logged {frames} frames")
         with open(os.path.join(self.plugins, "Smearscope.ini"), "rb") as f:
             saved = f.read()
@@ -189,25 +203,26 @@ class Suite:
     def case_dll_in_use_changes_nothing(self):
         # The player stand-in holds the DLL loaded while setup runs; setup must give up without
         # writing anything: the older install's record and uninstaller stay as they were.
-        check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
-                   "0.9.0", "/f") == 0, "could not mark the install as older")
         uninstaller = os.path.join(self.plugins, UNINSTALLER)
-        os.utime(uninstaller, (1e9, 1e9))
         log = os.path.join(self.work, "busy.log")
-        host = subprocess.Popen(
-            [WINE, os.path.join(self.bin_dir, "smearscope-host.exe"), "--plugin",
-             winpath(os.path.join(self.plugins, DLL)), "--frames", "100000", "--log", winpath(log)],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            cwd=self.work)
-        try:
-            check(wait_for(lambda: os.path.exists(log) and RENDER_EVENT in open(log, errors="replace").read()),
-                  "the host never drew a frame")
-            rc = self.run_setup()
-            still_running = host.poll() is None
-        finally:
-            host.kill()
-            host.wait(timeout=TIMEOUT)
-        check(still_running, "the host ended before setup ran; nothing held the DLL")
+        for attempt in (1, 2):
+            check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
+                       "0.9.0", "/f") == 0, "could not mark the install as older")
+            os.utime(uninstaller, (1e9, 1e9))
+            if os.path.exists(log):
+                os.remove(log)
+            host = subprocess.Popen(self.host_command(log, 100000), stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=self.work)
+            try:
+                drawing = wait_for(lambda: host.poll() is not None or RENDER_EVENT in read_text(log))
+                rc = self.run_setup() if host.poll() is None else None
+                held = host.poll() is None
+            finally:
+                host.kill()
+                host.wait(timeout=TIMEOUT)
+            if held:
+                break
+        check(drawing and held, f"the host ended before setup was done (try {attempt}); nothing held the DLL")
         check(rc == 2, f"setup /S with the DLL in use exited with {rc}, expected 2 (aborted)")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") == "0.9.0",
               "setup rewrote the uninstall entry although it gave up")
