@@ -118,13 +118,15 @@ Section "Smearscope" SecPlugin
   ; renamed). Asking before the first write keeps a cancelled upgrade exactly as it was.
   !insertmacro WaitUntilWritable "$INSTDIR\Plugins\${PLUGIN_DLL}"
 
-  ; The Plugins folder is removed on uninstall only if this installer made it. An upgrade keeps
-  ; what the first install found.
-  ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  ; The Plugins folder is removed on uninstall only if this installer made it. An upgrade in the
+  ; same folder keeps what the first install found.
+  StrCpy $createdPluginsFolder 0
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 == $INSTDIR
+    ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\Plugins\*.*"
     StrCpy $createdPluginsFolder 1
-  ${ElseIf} $createdPluginsFolder != 1
-    StrCpy $createdPluginsFolder 0
   ${EndIf}
 
   SetOutPath "$INSTDIR\Plugins"
