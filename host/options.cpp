@@ -222,13 +222,17 @@ const OptionRow kOptionRows[] = {
          return ParseInt(text, options.clockStepMs) && options.clockStepMs > 0;
      }},
     {OptionGroup::Run, "--quirk", "NAME",
-     "behave as other hosts do; repeatable. config-before-init (Config\n"
+     "behave as other hosts or drivers do; repeatable. config-before-init (Config\n"
      "before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second "
      "thread),\n"
      "silent-playlist (position 0, title null), destroy-before-quit (the host\n"
      "window goes before Quit), ignore-result (Render goes on after 1; needs\n"
-     "--frames), no-rate (sample rate and channels 0 during Init)",
-     "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result or no-rate",
+     "--frames), no-rate (sample rate and channels 0 during Init),\n"
+     "swap-exchange (the back buffer holds noise after each swap),\n"
+     "software-accum (every pixel format with accumulation is the system's\n"
+     "software renderer), mixed-accum (all but the last such format are)",
+     "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
+     "swap-exchange, software-accum or mixed-accum",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;

@@ -12,11 +12,13 @@
 #include <string>
 #include "host/bench.h"
 #include "host/capture.h"
+#include "host/driver_emulation.h"
 #include "host/host_clock.h"
 #include "host/host_state.h"
 #include "host/import_patch.h"
 #include "host/json_log.h"
 #include "host/message_boxes.h"
+#include "host/quirks.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ decltype(&::CreateWindowExA) realCreateWindowExA;
 decltype(&::GetDC) realGetDC;
 decltype(&::ChoosePixelFormat) realChoosePixelFormat;
 decltype(&::SetPixelFormat) realSetPixelFormat;
+decltype(&::DescribePixelFormat) realDescribePixelFormat;
 decltype(&::wglCreateContext) realWglCreateContext;
 decltype(&::wglMakeCurrent) realWglMakeCurrent;
 decltype(&::wglDeleteContext) realWglDeleteContext;
@@ -113,12 +116,34 @@ HDC WINAPI HookGetDC(HWND window) {
     return Wrapped("GetDC", Kind::Acquires, HDC(nullptr), [&] { return realGetDC(window); });
 }
 
+int platformChoice = 0;  // ChoosePixelFormat's last answer
+
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
+    return platformChoice;
+}
+
+int WINAPI HookDescribePixelFormat(HDC dc, int format, UINT size, PIXELFORMATDESCRIPTOR* description) {
+    int count = realDescribePixelFormat(dc, format, size, description);
+    if (count && description && size >= sizeof(*description)) EmulateFormatFlags(dc, format, *description);
+    return count;
+}
+
+// The format set, as the (possibly emulated) list describes it.
+void LogPixelFormat(HDC dc, int format, bool ok) {
+    PIXELFORMATDESCRIPTOR description = {};
+    if (!realDescribePixelFormat(dc, format, sizeof(description), &description)) return;
+    EmulateFormatFlags(dc, format, description);
+    JsonLine("pixel_format").Int("format", format).Int("platform_choice", platformChoice).Bool("ok", ok)
+        .Int("accum_bits", description.cAccumBits)
+        .Bool("software", (description.dwFlags & PFD_GENERIC_FORMAT) && !(description.dwFlags & PFD_GENERIC_ACCELERATED))
+        .Int("emulated_fast_accum", EmulatedFastAccumFormat(dc)).Write();
 }
 
 BOOL WINAPI HookSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor) {
-    return Wrapped("SetPixelFormat", Kind::Acquires, BOOL(FALSE), [&] { return realSetPixelFormat(dc, format, descriptor); });
+    BOOL ok = Wrapped("SetPixelFormat", Kind::Acquires, BOOL(FALSE), [&] { return realSetPixelFormat(dc, format, descriptor); });
+    LogPixelFormat(dc, format, ok != FALSE);
+    return ok;
 }
 
 HGLRC WINAPI HookWglCreateContext(HDC dc) {
@@ -156,6 +181,7 @@ BOOL WINAPI HookSwapBuffers(HDC dc) {
             hostState.captureError = error;
     }
     BOOL ok = realSwapBuffers(dc);
+    if (QuirkOn(kQuirkSwapExchange)) FillBackBufferWithNoise(dc);
     ++hostState.swaps;
     JsonLine("swap").Int("frame", frame).Bool("ok", ok != FALSE).Write();
     return ok;
@@ -214,6 +240,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "GetDC", HookGetDC, realGetDC);
     Patch(plugin, "ChoosePixelFormat", HookChoosePixelFormat, realChoosePixelFormat);
     Patch(plugin, "SetPixelFormat", HookSetPixelFormat, realSetPixelFormat);
+    Patch(plugin, "DescribePixelFormat", HookDescribePixelFormat, realDescribePixelFormat);
     Patch(plugin, "wglCreateContext", HookWglCreateContext, realWglCreateContext);
     Patch(plugin, "wglMakeCurrent", HookWglMakeCurrent, realWglMakeCurrent);
     Patch(plugin, "wglDeleteContext", HookWglDeleteContext, realWglDeleteContext);

@@ -14,6 +14,8 @@ const QuirkName kQuirkNames[] = {
     {"config-before-init", kQuirkConfigBeforeInit}, {"render-thread", kQuirkRenderThread},
     {"silent-playlist", kQuirkSilentPlaylist},      {"destroy-before-quit", kQuirkDestroyBeforeQuit},
     {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
+    {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
+    {"mixed-accum", kQuirkMixedAccum},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread

@@ -1,4 +1,4 @@
-// Other hosts' ways of driving a plug-in (--quirk): which are on, and the few places where the run
+// Other hosts' ways of driving a plug-in and other drivers under it (--quirk): which are on, and the few places where the run
 // loop asks whether to behave differently. Each quirk changes one thing; they combine freely.
 #pragma once
 #include <windows.h>
@@ -13,6 +13,9 @@ enum : unsigned {
     kQuirkDestroyBeforeQuit = 1u << 3,  // the host window goes before Quit, taking ours with it
     kQuirkIgnoreResult = 1u << 4,       // Render goes on after it returned 1
     kQuirkNoRate = 1u << 5,             // sample rate and channel count 0 during Init
+    kQuirkSwapExchange = 1u << 6,       // the back buffer holds noise after each swap
+    kQuirkSoftwareAccum = 1u << 7,      // every accumulation format is the software renderer's
+    kQuirkMixedAccum = 1u << 8,         // all but the last accumulation format are
 };
 
 // The bit for a --quirk name, 0 for an unknown name.

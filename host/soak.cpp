@@ -58,6 +58,12 @@ int ProbeHandles() {
     return count;
 }
 
+bool FreeglutClassRegistered() {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    return GetClassInfoExA(GetModuleHandleA(nullptr), "FREEGLUT", &windowClass) != FALSE;
+}
+
 }  // namespace
 
 void LogResources(const char* stage, int load, int run) {
@@ -75,14 +81,12 @@ void LogResources(const char* stage, int load, int run) {
     JsonLine("resources").Int("run", run).Int("gdi", gdi).Int("user", GetGuiResources(process, GR_USEROBJECTS))
         .Int("handles", handles).Int("private_bytes", (long long)privateBytes).Int("windows", windows.count)
         .Int("working_set", (long long)memory.WorkingSetSize).Int("pagefile", (long long)memory.PagefileUsage)
-        .Int("load", load).Str("stage", stage).Int("tick", GetTickCount()).Write();
+        .Int("load", load).Str("stage", stage).Int("tick", GetTickCount())
+        .Bool("freeglut_class", FreeglutClassRegistered()).Write();
 }
 
 void LogFreeglutClass(int load) {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    const bool registered = GetClassInfoExA(GetModuleHandleA(nullptr), "FREEGLUT", &windowClass) != FALSE;
-    JsonLine("freeglut_class").Int("load", load).Bool("registered", registered).Write();
+    JsonLine("freeglut_class").Int("load", load).Bool("registered", FreeglutClassRegistered()).Write();
 }
 
 const char* SoakTitle(int frame, bool& overridden) {

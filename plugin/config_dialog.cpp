@@ -25,8 +25,9 @@ namespace {
 // reading above INT_MAX would turn a size negative; the box is read as text and parsed strictly.
 void ReadSizeBox(HWND dialog, int id, int* size) {
     char text[32];
-    // A longer text is no size either: it is cut to 31 characters and then has too many digits
-    // or is refused for what it holds.
+    // A text longer than the buffer would come back cut ("640" after 30 spaces reads "6"): no
+    // size fits in it with room to spare, so such a text is refused whole.
+    if (GetWindowTextLengthA(GetDlgItem(dialog, id)) >= (int)sizeof(text)) return;
     GetDlgItemTextA(dialog, id, text, sizeof(text));
     ParseSizeText(text, size);
 }

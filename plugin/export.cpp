@@ -3,6 +3,7 @@
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "render/frame.h"
+#include "render/glut_setup.h"
 #include "window/display_window.h"
 
 const char kPluginDescription[] = "Korvath's OpenGL Smearscope";
@@ -45,6 +46,9 @@ int Render(VisModule* module) {
 void Quit(VisModule* module) {
     SaveSettings(module);
     DestroyDisplayWindow();
+    // Between runs nothing of ours stays in the host's process, even while it keeps us loaded;
+    // and none of this may wait for the library's unload, which runs under the loader lock.
+    GlutReleaseProcessState();
 }
 
 LRESULT QueryHost(VisModule* module, WPARAM wParam, LPARAM query) {

@@ -1,5 +1,5 @@
-// The zoom blur through the accumulation buffer, the feedback trail kept in a 1024 x 1024 texture,
-// and the bass-tinted flash veil laid over the picture after the trail has been captured.
+// The zoom blur through the accumulation buffer, the feedback trail kept in a texture of 1024 x 1024
+// or more, and the bass-tinted flash veil laid over the picture after the trail has been captured.
 #include "render/feedback.h"
 #include <windows.h>
 #include <GL/gl.h>
@@ -13,24 +13,40 @@
 #include "render/text.h"
 
 unsigned int FeedbackTexture = 0;
+int feedbackSide = 0;
 
 namespace {
 const int kTextureSize = 1024;
 const int kBufferWords = kTextureSize * kTextureSize * 3;
 const int kBlurPasses = 5;
+// In texture coordinates of the 1024 texture: 2.56 texels, kept in texels at any size.
 const float kTrailMargin = 0.0025f;
 
-int CapturedWidth() { return drawWidth < kTextureSize ? drawWidth : kTextureSize; }
-int CapturedHeight() { return drawHeight < kTextureSize ? drawHeight : kTextureSize; }
+int CapturedWidth() { return drawWidth < feedbackSide ? drawWidth : feedbackSide; }
+int CapturedHeight() { return drawHeight < feedbackSide ? drawHeight : feedbackSide; }
 
-// Without the 12 MB buffer: define the level empty and blacken it row by row from a small static
-// row, so the texture still exists and starts black. The generator still takes its draws.
-void DefineBlackLevel() {
-    static const unsigned char blackRow[kTextureSize * 3] = {};
-    for (int i = 0; i < kBufferWords; ++i) (void)std::rand();
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, kTextureSize, kTextureSize, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    for (int row = 0; row < kTextureSize; ++row)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, row, kTextureSize, 1, GL_RGB, GL_UNSIGNED_BYTE, blackRow);
+// Defines level 0 of the bound texture empty, then blackens it a 1024-texel run at a time from a
+// small static row: no allocation, so it also serves when memory is short.
+void DefineBlackLevel(int side) {
+    static const unsigned char blackRun[kTextureSize * 3] = {};
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    for (int row = 0; row < side; ++row)
+        for (int x = 0; x < side; x += kTextureSize)
+            glTexSubImage2D(GL_TEXTURE_2D, 0, x, row, kTextureSize, 1, GL_RGB, GL_UNSIGNED_BYTE, blackRun);
+}
+
+// A drawing area larger than the texture (a maximised window on a wide screen) gets the smallest
+// power-of-two texture that holds it, as far as the driver allows; the trail restarts black.
+// Expects the texture bound.
+void GrowFeedbackTexture() {
+    if (drawWidth <= feedbackSide && drawHeight <= feedbackSide) return;
+    GLint largest = kTextureSize;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    int side = feedbackSide;
+    while ((side < drawWidth || side < drawHeight) && side * 2 <= largest) side *= 2;
+    if (side == feedbackSide) return;
+    feedbackSide = side;
+    DefineBlackLevel(side);
 }
 
 // A full-window quad through the flipped overlay's corners, counter-clockwise on screen.
@@ -54,12 +70,17 @@ void CreateFeedbackTexture() {
     GLuint name = 0;
     glGenTextures(1, &name);
     FeedbackTexture = name;
+    feedbackSide = kTextureSize;
     glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
     // Components of at most 254 / (2^32 - 1): black within any stored precision.
-    if (buffer)
+    if (buffer) {
         glTexImage2D(GL_TEXTURE_2D, 0, 3, kTextureSize, kTextureSize, 0, GL_RGB, GL_UNSIGNED_INT, buffer);
-    else
-        DefineBlackLevel();
+    } else {
+        // Without the 12 MB buffer the texture still exists and starts black; the generator still
+        // takes its draws.
+        for (int i = 0; i < kBufferWords; ++i) (void)std::rand();
+        DefineBlackLevel(kTextureSize);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     delete[] buffer;
@@ -85,6 +106,7 @@ void DrawZoomBlur(float bassLevel) {
 void DrawFeedbackTrail() {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
+    GrowFeedbackTexture();
     const float w = (float)drawWidth;
     const float h = (float)drawHeight;
     OverlayBegin(drawWidth, drawHeight, true);
@@ -92,12 +114,14 @@ void DrawFeedbackTrail() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1.0f, 1.0f, 1.0f, 0.25f);
-    // The trail covers what was captured: the whole area, or its bottom-left 1024 x 1024 when larger.
+    // The trail covers what was captured: the whole area, or its bottom-left part where the area
+    // outgrows the largest texture the driver allows.
     const float cw = (float)CapturedWidth();
     const float ch = (float)CapturedHeight();
-    const float su = cw / kTextureSize;
-    const float sv = ch / kTextureSize;
-    const float e = kTrailMargin;
+    const float side = (float)feedbackSide;
+    const float su = cw / side;
+    const float sv = ch / side;
+    const float e = kTrailMargin * kTextureSize / side;
     const float top = h - ch;
     glBegin(GL_QUADS);
     glTexCoord2f(-e, sv - e);
@@ -122,7 +146,7 @@ void CaptureFeedback() {
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, FeedbackTexture);
-    // A larger drawing area is clamped to the texture: an oversized copy is rejected whole and
+    // An area beyond the largest texture is clamped to it: an oversized copy is rejected whole and
     // would freeze the trail.
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, CapturedWidth(), CapturedHeight());
     glDisable(GL_TEXTURE_2D);

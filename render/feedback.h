@@ -1,8 +1,10 @@
-// The zoom blur through the accumulation buffer, the feedback trail kept in a 1024 x 1024 texture,
-// and the bass-tinted flash veil.
+// The zoom blur through the accumulation buffer, the feedback trail kept in a texture of 1024 x 1024
+// or more, and the bass-tinted flash veil.
 #pragma once
 
 extern unsigned int FeedbackTexture;
+// The texture's side: 1024, or the power of two that holds a larger drawing area.
+extern int feedbackSide;
 
 void CreateFeedbackTexture();
 void DrawZoomBlur(float bassLevel);

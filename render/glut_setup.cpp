@@ -1,5 +1,5 @@
-// freeglut inside a guest library: its error handlers, one glutInit per load, and the clean-up
-// that leaves the host process as it found it when the library is freed.
+// freeglut inside a guest library: its error handlers, one glutInit per run, and the clean-up
+// that leaves the host process as it found it when the run ends.
 #include "render/glut_setup.h"
 #include <windows.h>
 #include <GL/freeglut.h>

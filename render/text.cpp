@@ -11,6 +11,41 @@ TextFont textFont;
 
 namespace {
 const int kFontLists = 256;
+
+// How far a display list moves the raster position, in pixels. Keeps every state it touches.
+float ListAdvance(GLuint list) {
+    glPushAttrib(GL_CURRENT_BIT | GL_TRANSFORM_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    GLfloat before[4], after[4];
+    glRasterPos2f(0.0f, 0.0f);
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, before);
+    glCallList(list);
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, after);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
+    return after[0] - before[0];
+}
+
+// HACK: Wine's wglUseFontBitmapsA builds the space glyph with a zero advance, so "a b" prints as
+// "ab" (the empty glyph's glBitmap fails there with GL_OUT_OF_MEMORY, which is also the error it
+// leaves pending). Where the space list does not move while the face's space is wider, that one
+// list becomes one blank pixel and the face's advance; a correct driver's list is left alone.
+void MendSpaceAdvance(HDC dc, GLuint first) {
+    static const GLubyte blank = 0;
+    INT faceAdvance = 0;
+    if (!GetCharWidth32A(dc, ' ', ' ', &faceAdvance) || faceAdvance <= 0) return;
+    if (ListAdvance(first + ' ') != 0.0f) return;
+    glNewList(first + ' ', GL_COMPILE);
+    glBitmap(1, 1, 0.0f, 0.0f, (GLfloat)faceAdvance, 0.0f, &blank);
+    glEndList();
+}
 }  // namespace
 
 void OverlayBegin(int width, int height, bool flip) {
@@ -19,7 +54,10 @@ void OverlayBegin(int width, int height, bool flip) {
     glPushMatrix();
     glPushAttrib(GL_LIGHTING_BIT);
     glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, (double)sceneProjection.nearPlane, (double)sceneProjection.farPlane);
+    // The layers stand at eye depth -0.1, the scene's near distance. The volume reaches from the
+    // eye itself, so they lie inside it rather than on its near plane, where whether a vertex or
+    // raster position survives clipping is down to the driver's rounding.
+    glOrtho(0.0, width, 0.0, height, 0.0, (double)sceneProjection.farPlane);
     if (flip) {
         glScalef(1.0f, -1.0f, 1.0f);
         glTranslatef(0.0f, (float)-height, 0.0f);
@@ -38,7 +76,9 @@ void OverlayEnd() {
 }
 
 void TextFontCreate(const char* face, int height) {
-    textFont.deviceContext = GetDC(GetForegroundWindow());
+    // The plug-in window's own DC (the context draws there): the foreground window may still be
+    // the host's when the system refuses to hand the foreground over.
+    textFont.deviceContext = wglGetCurrentDC();
     textFont.listBase = BitmapFontBuild(face, height);
 }
 
@@ -50,6 +90,7 @@ unsigned int BitmapFontBuild(const char* face, int height) {
     // NOTE: Wine leaves GL_OUT_OF_MEMORY (0x505) pending after this call although the lists are
     // built; errors are never queried here, so it is harmless. Code 255 stays an empty list.
     wglUseFontBitmapsA(textFont.deviceContext, 0, 255, first);
+    MendSpaceAdvance(textFont.deviceContext, first);
     return first;
 }
 

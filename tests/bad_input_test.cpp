@@ -128,7 +128,17 @@ INSTANTIATE_TEST_SUITE_P(SettingsFiles, HostSurvives, ::testing::Values(
     BadInput{"OneMegabyte", Frames(3), Settings(Repeated("Filler=0123456789012345678901234567890123456789\r\n", 21000) + "Width=96\r\nHeight=64\r\n")},
     BadInput{"NegativeSizes", Frames(3), Settings("Width=-5\r\nHeight=-7\r\nConfig_X=-30000\r\nConfig_Y=-30000\r\n")},
     BadInput{"ZeroSizes", Frames(3), Settings("Width=0\r\nHeight=0\r\n")},
-    BadInput{"HugeSizes", Frames(2), Settings("Width=99999999999\r\nHeight=2147483647\r\nConfig_X=2147483647\r\n")},
+    BadInput{"HugeSizes", Frames(2), Settings("Width=99999999999\r\nHeight=2147483647\r\nConfig_X=2147483647\r\n"),
+             nullptr,
+             [](const BenchRun& run) {
+                 // No wrap to a zero or negative size, and no larger than the user could drag it.
+                 std::vector<LogLine> sizes = run.Events("window");
+                 ASSERT_FALSE(sizes.empty()) << run.Describe();
+                 EXPECT_GT(sizes[0].Int("client_height"), 0) << sizes[0].text;
+                 EXPECT_GT(sizes[0].Int("client_width"), 0) << sizes[0].text;
+                 EXPECT_LE(sizes[0].Int("client_width"), GetSystemMetrics(SM_CXMAXTRACK)) << sizes[0].text;
+                 EXPECT_LE(sizes[0].Int("client_height"), GetSystemMetrics(SM_CYMAXTRACK)) << sizes[0].text;
+             }},
     BadInput{"TextForNumbers", Frames(3), Settings("Width=abc\r\nHeight=12px\r\nfullscreen=yes\r\nConfig_X=0x10\r\nFlashScreen=%s%n\r\n")},
     BadInput{"DuplicateKeys", Frames(3), Settings("Width=96\r\nWidth=4000\r\nHeight=64\r\nHeight=-1\r\n[Korvath's OpenGL Smearscope]\r\nWidth=1\r\n"),
              nullptr, [](const BenchRun& run) { ExpectSize(run, 96, 64); }},

@@ -4,6 +4,7 @@
 #include "plugin/settings.h"
 #include "resources/resource.h"
 #include "tests/settings_fixture.h"
+#include "window/display_window.h"
 
 namespace {
 
@@ -91,6 +92,8 @@ TEST(ConfigDialogBoxes, OnlyUnsignedDecimalsThatFitReplaceTheSize) {
         {"abc", 640}, {"-5", 640}, {"-0", 640}, {"12ab", 640}, {"0x10", 640}, {"", 640},
         {"+5", 640}, {"2147483648", 640}, {"4294967295", 640}, {"99999999999", 640},
         {"1000", 1000}, {" 321 ", 321}, {"0", 0}, {"2147483647", 2147483647},
+        // 31 characters still fit the read; 33 would be cut to "7" and must not be taken for it.
+        {"                            777", 777}, {"                              777", 640},
     };
     for (const Case& c : cases) {
         settings = Settings();
@@ -107,4 +110,12 @@ TEST(ConfigDialogBoxes, OnlyUnsignedDecimalsThatFitReplaceTheSize) {
         EXPECT_EQ(settings.width, c.width) << '"' << c.text << '"';
         EXPECT_EQ(settings.height, c.width == 640 ? 380 : c.width) << '"' << c.text << '"';
     }
+}
+
+// A size typed or stored near INT_MAX, plus the window's frame, must not wrap negative.
+TEST(WindowSize, FrameAddedToTheClientSizeNeverWraps) {
+    EXPECT_EQ(FramedExtent(640, 656, 640), 656);
+    EXPECT_EQ(FramedExtent(2147483647, 16, 0), 2147483647);
+    EXPECT_EQ(FramedExtent(2147483640, 30, 2), 2147483647);
+    EXPECT_EQ(FramedExtent(0, 16, 0), 16);
 }

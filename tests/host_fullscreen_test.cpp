@@ -106,6 +106,9 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     ASSERT_NE(window, nullptr) << run.Describe();
     EXPECT_EQ(window->Int("client_width"), 1024);
     EXPECT_EQ(window->Int("client_height"), 768);
+    // The whole screen: not at the stored windowed place (120, 90), which the file keeps.
+    EXPECT_EQ(window->Int("x"), 0) << window->text;
+    EXPECT_EQ(window->Int("y"), 0) << window->text;
     EXPECT_TRUE(window->Int("style") & kPopup) << window->text;
     EXPECT_FALSE(window->Int("style") & (kThickFrame | kCaption)) << "borderless: " << window->text;
     EXPECT_TRUE(window->Int("exstyle") & kAppWindow) << window->text;

@@ -1,5 +1,6 @@
-// The picture through the host bench: what each frame starts from (the cleared colour buffer),
-// layers that leave no trace, and the flash's background.
+// The picture through the host bench: what each frame starts from (the cleared colour buffer, on
+// a driver that copies at the swap and on one that exchanges buffers), layers that leave no trace,
+// and the flash's background.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,25 @@ TEST(HostPicture, FlashBackgroundIsBlackInSilenceAndTheBassGreyWhenLoud) {
     }
 }
 
+// Every layer on, a beat in the spectrum, the fake clock: run once on this driver and once with
+// the back buffer filled with noise after each swap. Every frame must come out the same.
+TEST(HostPicture, ExchangingSwapGivesTheSameFramesAsACopyingOne) {
+    const std::vector<std::string> arguments = {"--frames", "6", "--spectrum", "demo", "--clock-step", "40",
+                                                "--keys", "2:N,2:P,3:H,5:H"};
+    const std::string file = SettingsFileText({"FlashScreen=1", "ShowSongTitle=1"});
+    BenchRun copying = RunCaptured(arguments, file);
+    std::vector<std::string> exchanging = arguments;
+    exchanging.insert(exchanging.end(), {"--quirk", "swap-exchange"});
+    BenchRun noisy = RunCaptured(exchanging, file);
+    ASSERT_TRUE(copying.Finished()) << copying.Describe();
+    ASSERT_TRUE(noisy.Finished()) << noisy.Describe();
+    for (int frame = 1; frame <= 6; ++frame) {
+        const BenchImage a = Captured(copying, frame), b = Captured(noisy, frame);
+        ASSERT_EQ(a.width, b.width);
+        EXPECT_EQ(DifferingPixels(a, b, 0, 0, a.width, a.height, 0), 0) << "frame " << frame;
+    }
+}
+
 TEST(HostPicture, NoiseVeilAtSilenceIsAQuarterWhiteWashOverTheTop199Of200) {
     // Playing, so the bar field turns culling off and the veil shows; bass 0 samples one point.
     BenchRun run = RunCaptured({"--frames", "6", "--spectrum", "const:0", "--clock-step", "40", "--keys", "1:N"});
@@ -75,6 +95,35 @@ TEST(HostPicture, ExpiredNoticeLeavesNoTrace) {
     ASSERT_TRUE(run.Finished()) << run.Describe();
     EXPECT_GT(Brightest(Captured(run, 2), 0, 12, 300, 56), 100) << "the notice shows";
     EXPECT_EQ(Brightest(Captured(run, 9), 0, 0, 640, 380), 0);
+}
+
+// The pixel format set, as the host's list described it.
+const LogLine* SetFormat(const BenchRun& run) { return run.First("pixel_format"); }
+
+TEST(HostPicture, AccumulationFormatOnlyFromTheDriverNeverTheSoftwareRenderer) {
+    BenchRun plain = RunBench({"--frames", "1"});
+    ASSERT_TRUE(plain.Finished()) << plain.Describe();
+    ASSERT_NE(SetFormat(plain), nullptr) << plain.Describe();
+    EXPECT_GT(SetFormat(plain)->Int("accum_bits"), 0) << SetFormat(plain)->text;
+    EXPECT_FALSE(SetFormat(plain)->Bool("software")) << SetFormat(plain)->text;
+
+    // Only the software renderer offers accumulation: the platform's own choice stands.
+    BenchRun software = RunBench({"--frames", "1", "--quirk", "software-accum"});
+    ASSERT_TRUE(software.Finished()) << software.Describe();
+    const LogLine* kept = SetFormat(software);
+    ASSERT_NE(kept, nullptr) << software.Describe();
+    EXPECT_EQ(kept->Int("format"), kept->Int("platform_choice")) << kept->text;
+    EXPECT_EQ(kept->Int("accum_bits"), 0) << kept->text;
+
+    // One driver format has accumulation among many of the software renderer's: that one.
+    BenchRun mixed = RunBench({"--frames", "1", "--quirk", "mixed-accum"});
+    ASSERT_TRUE(mixed.Finished()) << mixed.Describe();
+    const LogLine* fast = SetFormat(mixed);
+    ASSERT_NE(fast, nullptr) << mixed.Describe();
+    EXPECT_EQ(fast->Int("format"), fast->Int("emulated_fast_accum")) << fast->text;
+    EXPECT_FALSE(fast->Bool("software")) << fast->text;
+    EXPECT_GT(fast->Int("accum_bits"), 0) << fast->text;
+    EXPECT_NE(fast->Int("format"), SetFormat(plain)->Int("format")) << "the plain run's choice is the closer one";
 }
 
 }  // namespace

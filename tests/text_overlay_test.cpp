@@ -15,6 +15,16 @@ void ReadMatrices(float modelview[16], float projection[16]) {
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
 }
+
+// How far the display-list font moves the raster position over `text`, inside an open bracket.
+float PrintedAdvance(const std::string& text) {
+    float start[4], end[4];
+    glRasterPos3f(0.0f, 200.0f, -0.1f);
+    RasterPosition(start);
+    TextPrintf("%s", text.c_str());
+    RasterPosition(end);
+    return end[0] - start[0];
+}
 }  // namespace
 
 class TextOverlayTest : public GlFixture {
@@ -74,14 +84,8 @@ TEST_F(TextOverlayTest, BracketPlacesRasterFlippedOrNotAndRestoresMatricesAndLig
 TEST_F(TextOverlayTest, TextPrintfCutsAt255BytesAndSkipsNullFormatAndByte255) {
     OverlayBegin(640, 380, true);
     glLoadIdentity();
-    float start[4], end[4];
-    auto advance = [&](const std::string& text) {
-        glRasterPos3f(0.0f, 200.0f, -0.1f);
-        RasterPosition(start);
-        TextPrintf("%s", text.c_str());
-        RasterPosition(end);
-        return end[0] - start[0];
-    };
+    float end[4];
+    auto advance = PrintedAdvance;
     const float one = advance("H");
     ASSERT_GT(one, 0.0f);
     EXPECT_FLOAT_EQ(advance(std::string(255, 'H')), 255 * one);
@@ -253,4 +257,38 @@ TEST_F(TextOverlayTest, FontDestroyIsHarmlessTwiceAndBeforeAnyCreate) {
     EXPECT_NE(textFont.listBase, 0u);
     SongTitleDraw("HHHH", 0.0f);
     EXPECT_FALSE(Ink().Empty());
+}
+
+TEST_F(TextOverlayTest, LayersStandInsideTheVolumeInFrontOfTheScene) {
+    // Both depths the layers use: on the identity (-0.1) and on the bracket's translation (-0.2).
+    for (bool identity : {true, false}) {
+        OverlayBegin(640, 380, true);
+        if (identity) glLoadIdentity();
+        glRasterPos3f(15.0f, 15.0f, -0.1f);
+        GLint valid = 0;
+        glGetIntegerv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+        float raster[4];
+        RasterPosition(raster);
+        OverlayEnd();
+        EXPECT_TRUE(valid) << "identity " << identity;
+        // Strictly inside the depth range, not on its near edge, and far in front of any bar.
+        EXPECT_GT(raster[2], 0.0f) << "identity " << identity;
+        EXPECT_LT(raster[2], 0.001f) << "identity " << identity;
+    }
+}
+
+TEST_F(TextOverlayTest, FontIsBuiltOnThePluginWindowEvenWhenAnotherKeepsTheForeground) {
+    HWND other = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 700, 0, 50, 50, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    TextFontDestroy();
+    TextFontCreate("times", 16);
+    EXPECT_EQ(textFont.deviceContext, dc) << "foreground " << GetForegroundWindow() << ", other " << other;
+    DestroyWindow(other);
+    OverlayBegin(640, 380, true);
+    glLoadIdentity();
+    // A space moves the pen as far as the face says, on every driver.
+    EXPECT_GT(PrintedAdvance("a b"), PrintedAdvance("ab") + 2.0f);
+    OverlayEnd();
 }

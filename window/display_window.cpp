@@ -1,7 +1,9 @@
 // The display window and its OpenGL context: start-up (Init), the full-screen mode change, tear-down.
 // Every failure is told in a fixed message box and ends the run through the quit flag.
 #include "window/display_window.h"
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "render/glut_setup.h"
@@ -43,7 +45,7 @@ void ShowBox(const char* text, const char* title, UINT style) {
     if (heldQuit) PostQuitMessage((int)quit.wParam);
 }
 
-void FailStart(const char* text, UINT style = MB_OK | MB_ICONEXCLAMATION) {
+void FailStart(const char* text, UINT style) {
     ShowBox(text, "ERROR", style);
     quitRequested = true;
 }
@@ -75,12 +77,20 @@ int FormatDistance(const PIXELFORMATDESCRIPTOR& have, const PIXELFORMATDESCRIPTO
          + gap(have.cAccumBits, want.cAccumBits) + have.cStencilBits + have.cAuxBuffers;
 }
 
+// A generic format that is not accelerated is the system's software renderer.
+bool SoftwareFormat(const PIXELFORMATDESCRIPTOR& format) {
+    return (format.dwFlags & PFD_GENERIC_FORMAT) && !(format.dwFlags & PFD_GENERIC_ACCELERATED);
+}
+
 // NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
 // buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
-// platform's answer when it has accumulation bits, else take the closest format that has them.
+// platform's answer when it has accumulation bits, else take the closest format that has them,
+// but never trade a driver's format for the software renderer's: no blur beats two frames a second.
 int ChooseAccumulationFormat(HDC dc, int chosen) {
     PIXELFORMATDESCRIPTOR have = {};
-    if (DescribePixelFormat(dc, chosen, sizeof(have), &have) && have.cAccumBits > 0) return chosen;
+    if (!DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
+    if (have.cAccumBits > 0) return chosen;
+    const bool softwareAllowed = SoftwareFormat(have);
     const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     int count = DescribePixelFormat(dc, 1, sizeof(have), &have);
     int best = 0, bestDistance = 0;
@@ -88,23 +98,93 @@ int ChooseAccumulationFormat(HDC dc, int chosen) {
         if (!DescribePixelFormat(dc, index, sizeof(have), &have)) continue;
         if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA) continue;
         if (have.cAccumBits == 0 || have.cDepthBits == 0) continue;
+        if (SoftwareFormat(have) && !softwareAllowed) continue;
         int distance = FormatDistance(have, requestedFormat);
         if (best == 0 || distance < bestDistance) { best = index; bestDistance = distance; }
     }
     return best != 0 ? best : chosen;
 }
 
-// Client area of the drawing size at the remembered position.
+// Client area of the drawing size at the remembered position, at most as large as the user could
+// drag the window: a stored size near INT_MAX would otherwise ask for a frame of a billion pixels.
 void CorrectWindowedSize(HWND window) {
     RECT outer, client;
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
+    const int width = FramedExtent(drawWidth, outer.right - outer.left, client.right - client.left);
+    const int height = FramedExtent(drawHeight, outer.bottom - outer.top, client.bottom - client.top);
     SetWindowPos(window, HWND_NOTOPMOST, settings.configX, settings.configY,
-                 drawWidth + (outer.right - outer.left) - (client.right - client.left),
-                 drawHeight + (outer.bottom - outer.top) - (client.bottom - client.top), 0);
+                 std::min(width, GetSystemMetrics(SM_CXMAXTRACK)), std::min(height, GetSystemMetrics(SM_CYMAXTRACK)), 0);
+}
+
+struct StartFailure {
+    const char* text;
+    UINT style;
+    bool tearDown;  // whether anything was built that DestroyDisplayWindow must undo
+};
+const UINT kStartBoxStyle = MB_OK | MB_ICONEXCLAMATION;
+const StartFailure kClassFailed = {"Failed To Register The Window Class.", kStartBoxStyle, false};
+const StartFailure kFullscreenFailed = {"Cannot Change to Fullscreen.\nCheck the config.", MB_OK | MB_ICONERROR, true};
+const StartFailure kWindowFailed = {"Window Creation Error.", kStartBoxStyle, true};
+const StartFailure kDeviceContextFailed = {"Can't Create A GL Device Context.", kStartBoxStyle, true};
+const StartFailure kFormatNotFound = {"Can't Find A Suitable PixelFormat.", kStartBoxStyle, true};
+const StartFailure kFormatNotSet = {"Can't Set The PixelFormat.", kStartBoxStyle, true};
+const StartFailure kContextFailed = {"Can't Create A GL Rendering Context.", kStartBoxStyle, true};
+const StartFailure kActivationFailed = {"Can't Activate The GL Rendering Context.", kStartBoxStyle, true};
+
+// Builds the window and its context in start-up order; the first step that fails names itself.
+const StartFailure* BuildDisplay(VisModule* module) {
+    displayHandles.libraryInstance = module->instance;
+    if (!RegisterDisplayClass(module->instance)) return &kClassFailed;
+    DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
+    int x = settings.configX, y = settings.configY;
+    if (settings.fullscreen) {
+        ShowCursor(FALSE);
+        fullscreenEntered = true;
+        if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) return &kFullscreenFailed;
+        ShowCursor(FALSE);
+        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        exStyle = WS_EX_APPWINDOW;
+        // The mode's whole screen; the stored windowed position stays for the next windowed run.
+        x = y = 0;
+    }
+    displayHandles.window = CreateWindowExA(exStyle, kPluginDescription, module->description, style, x, y,
+        drawWidth, drawHeight, module->parentWindow, nullptr, module->instance, nullptr);
+    if (!displayHandles.window) return &kWindowFailed;
+    displayHandles.windowDC = GetDC(displayHandles.window);
+    if (!displayHandles.windowDC) return &kDeviceContextFailed;
+    const int format = ChooseDisplayPixelFormat(displayHandles.windowDC);
+    if (!format) return &kFormatNotFound;
+    if (!SetPixelFormat(displayHandles.windowDC, format, &requestedFormat)) return &kFormatNotSet;
+    displayHandles.renderContext = wglCreateContext(displayHandles.windowDC);
+    if (!displayHandles.renderContext) return &kContextFailed;
+    if (!wglMakeCurrent(displayHandles.windowDC, displayHandles.renderContext)) return &kActivationFailed;
+    contextThread = GetCurrentThreadId();
+    return nullptr;
+}
+
+// The built window brought to the front, then the renderer's state on its context.
+void ShowDisplay(VisModule* module) {
+    SetWindowLongPtrA(displayHandles.window, GWLP_USERDATA, (LONG_PTR)module);
+    if (!settings.fullscreen) CorrectWindowedSize(displayHandles.window);
+    ShowWindow(displayHandles.window, SW_SHOWNORMAL);
+    SetForegroundWindow(displayHandles.window);
+    SetFocus(displayHandles.window);
+    // freeglut must be initialised before any frame can draw GLUT text; Quit undoes it.
+    GlutEnsureInitialised();
+    InitSceneState();
+    ResizeScene(drawWidth, drawHeight);
+    ApplySwapInterval(displayToggles.verticalSync);
 }
 
 }  // namespace
+
+int FramedExtent(int client, long outerExtent, long clientExtent) {
+    // In 64 bits: a stored size near INT_MAX must not wrap to a negative window size. The system
+    // limits what it is given anyway.
+    const long long extent = (long long)client + outerExtent - clientExtent;
+    return extent > INT_MAX ? INT_MAX : extent < INT_MIN ? INT_MIN : (int)extent;
+}
 
 int ChooseDisplayPixelFormat(HDC dc) {
     int format = ChoosePixelFormat(dc, &requestedFormat);
@@ -126,72 +206,15 @@ bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
 }
 
 int Init(VisModule* module) {
+    // A host that keeps the library loaded starts a new run here: the last run's quit is over.
+    quitRequested = false;
     LoadSettings(module);
-    displayHandles.libraryInstance = module->instance;
-    if (!RegisterDisplayClass(module->instance)) {
-        FailStart("Failed To Register The Window Class.");
-        return 0;
+    if (const StartFailure* failure = BuildDisplay(module)) {
+        if (failure->tearDown) DestroyDisplayWindow();
+        FailStart(failure->text, failure->style);
+    } else {
+        ShowDisplay(module);
     }
-    DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
-    if (settings.fullscreen) {
-        ShowCursor(FALSE);
-        fullscreenEntered = true;
-        if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) {
-            DestroyDisplayWindow();
-            FailStart("Cannot Change to Fullscreen.\nCheck the config.", MB_OK | MB_ICONERROR);
-            return 0;
-        }
-        ShowCursor(FALSE);
-        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        exStyle = WS_EX_APPWINDOW;
-    }
-    displayHandles.window = CreateWindowExA(exStyle, kPluginDescription, module->description, style,
-        settings.configX, settings.configY, drawWidth, drawHeight, module->parentWindow, nullptr,
-        module->instance, nullptr);
-    if (!displayHandles.window) {
-        DestroyDisplayWindow();
-        FailStart("Window Creation Error.");
-        return 0;
-    }
-    displayHandles.windowDC = GetDC(displayHandles.window);
-    if (!displayHandles.windowDC) {
-        DestroyDisplayWindow();
-        FailStart("Can't Create A GL Device Context.");
-        return 0;
-    }
-    int format = ChooseDisplayPixelFormat(displayHandles.windowDC);
-    if (!format) {
-        DestroyDisplayWindow();
-        FailStart("Can't Find A Suitable PixelFormat.");
-        return 0;
-    }
-    if (!SetPixelFormat(displayHandles.windowDC, format, &requestedFormat)) {
-        DestroyDisplayWindow();
-        FailStart("Can't Set The PixelFormat.");
-        return 0;
-    }
-    displayHandles.renderContext = wglCreateContext(displayHandles.windowDC);
-    if (!displayHandles.renderContext) {
-        DestroyDisplayWindow();
-        FailStart("Can't Create A GL Rendering Context.");
-        return 0;
-    }
-    if (!wglMakeCurrent(displayHandles.windowDC, displayHandles.renderContext)) {
-        DestroyDisplayWindow();
-        FailStart("Can't Activate The GL Rendering Context.");
-        return 0;
-    }
-    contextThread = GetCurrentThreadId();
-    SetWindowLongPtrA(displayHandles.window, GWLP_USERDATA, (LONG_PTR)module);
-    if (!settings.fullscreen) CorrectWindowedSize(displayHandles.window);
-    ShowWindow(displayHandles.window, SW_SHOWNORMAL);
-    SetForegroundWindow(displayHandles.window);
-    SetFocus(displayHandles.window);
-    // freeglut must be initialised before any frame can draw GLUT text; once per load.
-    GlutEnsureInitialised();
-    InitSceneState();
-    ResizeScene(drawWidth, drawHeight);
-    ApplySwapInterval(displayToggles.verticalSync);
     return 0;
 }
 

@@ -19,5 +19,7 @@ bool DrawingAllowedOnThisThread();
 void ForgetDestroyedWindow(HWND window);
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel);
 void DestroyDisplayWindow();
+// A window extent: the client extent plus the frame (outer minus client), kept within int.
+int FramedExtent(int client, long outerExtent, long clientExtent);
 // The pixel format to set: the platform's choice, or the closest one with an accumulation buffer.
 int ChooseDisplayPixelFormat(HDC dc);
