@@ -1,0 +1,23 @@
+# Gives a target the version resource of resources/version.rc.in, from project(... VERSION).
+# FILE_TYPE is the resource's VFT_ name: VFT_DLL for the plug-in, VFT_APP for the host.
+set(SMEARSCOPE_COPYRIGHT "Copyright (C) 2026 the Smearscope developers")
+
+function(smearscope_version_resource target file_type description)
+  get_target_property(output_name ${target} OUTPUT_NAME)
+  if(NOT output_name)
+    set(output_name ${target})
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(suffix ".exe")
+  else()
+    set(suffix ".dll")
+  endif()
+  set(version_file_type ${file_type})
+  set(version_description ${description})
+  set(version_internal_name ${output_name})
+  set(version_file_name ${output_name}${suffix})
+  set(rc ${CMAKE_BINARY_DIR}/generated/${target}_version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -1,0 +1,187 @@
+; The Smearscope installer: puts vis_Smearscope.dll into the Plugins folder of the player's folder,
+; with an uninstaller that takes away only what the installer put there. Built by scripts/package:
+;   makensis -DVERSION=1.0.0 -DDLL=path -DLICENSE_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
+; Command line: /S silent, /D=FOLDER the player's folder (last, unquoted). The uninstaller takes /S
+; and /DELETESETTINGS (also remove Smearscope.ini, which it otherwise keeps).
+
+!macro Required NAME
+  !ifndef ${NAME}
+    !error "${NAME} must be defined on makensis's command line"
+  !endif
+!macroend
+!insertmacro Required VERSION
+!insertmacro Required DLL
+!insertmacro Required LICENSE_FILE
+!insertmacro Required OUTFILE
+!ifdef TARGET
+  Target ${TARGET}
+!else
+  Unicode true
+!endif
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "Sections.nsh"
+
+!define PLAYER_KEY "Software\Winamp"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Smearscope"
+!define UNINSTALLER "Smearscope-uninstall.exe"
+!define PLUGIN_DLL "vis_Smearscope.dll"
+!define SETTINGS_FILE "Smearscope.ini"
+
+Name "Smearscope ${VERSION}"
+OutFile "${OUTFILE}"
+; The player's folder is usually under Program Files, and the uninstall entry goes to HKLM.
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+; A DLL that cannot be written stops the install or is retried; skipping it would leave the
+; uninstaller and its entry pointing at someone else's file.
+AllowSkipFiles off
+BrandingText "Smearscope ${VERSION}"
+
+Var createdPluginsFolder
+Var ownsUninstallEntry
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup copies ${PLUGIN_DLL} into the Plugins folder of your Winamp folder. It found the folder below; if Winamp lives elsewhere, choose its folder (the one that holds winamp.exe)."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Winamp folder"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckPlayerFolder
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Smearscope.ini holds your window size, position and switches. Tick it to remove it too."
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Smearscope"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Smearscope ${VERSION} setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 the Smearscope developers"
+
+LangString DllInUse ${LANG_ENGLISH} "${PLUGIN_DLL} is in use, probably by Winamp.$\r$\n$\r$\nClose Winamp, then click Retry. Cancel leaves everything as it was."
+
+; Where the player is: the folder it records in the registry, else the usual program folders.
+; /D= on the command line has set INSTDIR already and wins over both.
+Function .onInit
+  ${If} $INSTDIR != ""
+    Return
+  ${EndIf}
+  ReadRegStr $0 HKCU "${PLAYER_KEY}" ""
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\*.*"
+    StrCpy $INSTDIR $0
+  ${ElseIf} ${FileExists} "$PROGRAMFILES\Winamp\*.*"
+    StrCpy $INSTDIR "$PROGRAMFILES\Winamp"
+  ${ElseIf} ${FileExists} "$PROGRAMFILES64\Winamp\*.*"
+    StrCpy $INSTDIR "$PROGRAMFILES64\Winamp"
+  ${Else}
+    StrCpy $INSTDIR "$PROGRAMFILES\Winamp"
+  ${EndIf}
+FunctionEnd
+
+Function CheckPlayerFolder
+  ${IfNot} ${FileExists} "$INSTDIR\winamp.exe"
+    MessageBox MB_YESNO|MB_ICONQUESTION "$INSTDIR has no winamp.exe. Install into its Plugins folder anyway?" IDYES +2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Returns when PATH can be replaced or does not exist; aborts when the user cancels (silent: at once).
+!macro WaitUntilWritable PATH
+  ${Do}
+    ${IfNot} ${FileExists} "${PATH}"
+      ${Break}
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "${PATH}" a
+    ${IfNot} ${Errors}
+      FileClose $0
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(DllInUse)" /SD IDCANCEL IDRETRY +2
+    Abort "${PLUGIN_DLL} is in use; nothing was changed."
+  ${Loop}
+!macroend
+
+Section "Smearscope" SecPlugin
+  SectionIn RO
+  ; NOTE: a DLL that a process has loaded cannot be opened for writing on Windows (it can still be
+  ; renamed). Asking before the first write keeps a cancelled upgrade exactly as it was.
+  !insertmacro WaitUntilWritable "$INSTDIR\Plugins\${PLUGIN_DLL}"
+
+  ; The Plugins folder is removed on uninstall only if this installer made it. An upgrade in the
+  ; same folder keeps what the first install found.
+  StrCpy $createdPluginsFolder 0
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 == $INSTDIR
+    ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  ${EndIf}
+  ${IfNot} ${FileExists} "$INSTDIR\Plugins\*.*"
+    StrCpy $createdPluginsFolder 1
+  ${EndIf}
+
+  SetOutPath "$INSTDIR\Plugins"
+  SetOverwrite on
+  File "${DLL}"
+  WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Smearscope (Winamp visualisation plug-in)"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "the Smearscope developers"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Plugins\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder" $createdPluginsFolder
+  ${GetSize} "$INSTDIR\Plugins" "/M=${PLUGIN_DLL} /S=0K /G=0" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "un.Smearscope" UnSecPlugin
+  SectionIn RO
+  !insertmacro WaitUntilWritable "$INSTDIR\${PLUGIN_DLL}"
+  Delete "$INSTDIR\${PLUGIN_DLL}"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ${If} $ownsUninstallEntry == 1
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${EndIf}
+SectionEnd
+
+Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
+  Delete "$INSTDIR\${SETTINGS_FILE}"
+SectionEnd
+
+Section "-un.Plugins folder"
+  ${If} $createdPluginsFolder == 1
+    RMDir "$INSTDIR"  ; only when empty: other plug-ins and kept settings stay
+  ${EndIf}
+SectionEnd
+
+; The uninstaller lives in the Plugins folder, so here INSTDIR is that folder. The entry in the
+; list of programs describes the latest install; after an install into a second player's folder it
+; is that one's, and uninstalling the first leaves it (and knows nothing of who made the folder).
+Function un.onInit
+  StrCpy $ownsUninstallEntry 0
+  StrCpy $createdPluginsFolder 0
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+  ${If} $0 == '"$INSTDIR\${UNINSTALLER}"'
+    StrCpy $ownsUninstallEntry 1
+    ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+  ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/DELETESETTINGS" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${UnSecSettings}
+  ${EndIf}
+FunctionEnd

@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""What a user downloads, as scripts/package leaves it in DIST: the zip holds exactly the shipped
+DLL (byte for byte the built one), README.txt, LICENSE and CHANGELOG.md, as Notepad-ready text
+naming this version; the installer is a 32-bit PE with this version; the debug file is in neither.
+Usage: check_package.py DIST VERSION BUILT_DLL"""
+import os
+import sys
+import zipfile
+import pefile
+
+ZIP_FILES = ["vis_Smearscope.dll", "README.txt", "LICENSE", "CHANGELOG.md"]
+
+
+def check_zip(path, version, built_dll):
+    failures = []
+    with zipfile.ZipFile(path) as archive:
+        names = archive.namelist()
+        print("zip:", ", ".join(f"{i.filename} {i.file_size}" for i in archive.infolist()))
+        if sorted(names) != sorted(ZIP_FILES):
+            return [f"zip holds {names}, expected exactly {ZIP_FILES}"]
+        bad = archive.testzip()
+        if bad:
+            failures.append(f"{bad} is damaged in the zip")
+        with open(built_dll, "rb") as f:
+            if archive.read("vis_Smearscope.dll") != f.read():
+                failures.append("the zip's DLL is not the built release DLL")
+        readme = archive.read("README.txt").decode("ascii")
+        licence = archive.read("LICENSE").decode("ascii")
+        changelog = archive.read("CHANGELOG.md").decode("utf-8")
+    for name, text in (("README.txt", readme), ("LICENSE", licence), ("CHANGELOG.md", changelog)):
+        if "\n" in text.replace("\r\n", ""):
+            failures.append(f"{name} has bare line feeds; Notepad wants CRLF")
+    if version not in readme or "@VERSION@" in readme:
+        failures.append(f"README.txt does not name version {version}")
+    for topic in ("Plugins", "Smearscope.ini", "Esc", "ERROR"):
+        if topic not in readme:
+            failures.append(f"README.txt never mentions {topic!r}")
+    if "MIT License" not in licence:
+        failures.append("LICENSE is not the MIT licence")
+    if f"## {version}" not in changelog:
+        failures.append(f"CHANGELOG.md has no entry for {version}")
+    return failures
+
+
+def check_installer(path, version):
+    pe = pefile.PE(path)
+    failures = []
+    if pe.FILE_HEADER.Machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+        failures.append(f"installer machine {pe.FILE_HEADER.Machine:#x}, expected i386")
+    strings = {}
+    for info in getattr(pe, "FileInfo", []):
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    print("installer version:", strings)
+    if strings.get("ProductVersion") != version:
+        failures.append(f"installer ProductVersion {strings.get('ProductVersion')!r}")
+    return failures
+
+
+def main(dist, version, built_dll):
+    name = f"smearscope-{version}"
+    failures = []
+    for suffix in (".zip", "-setup.exe"):
+        path = os.path.join(dist, name + suffix)
+        if not os.path.exists(path):
+            failures.append(f"{path} missing")
+        else:
+            print(f"{name}{suffix}: {os.path.getsize(path)} bytes")
+    if not failures:
+        failures += check_zip(os.path.join(dist, name + ".zip"), version, built_dll)
+        failures += check_installer(os.path.join(dist, name + "-setup.exe"), version)
+    debug = os.path.join(dist, f"{name}-debug", "vis_Smearscope.dll.debug")
+    if not os.path.exists(debug):
+        failures.append(f"{debug} missing: the release's debug information is not kept")
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:4]))
