@@ -360,7 +360,7 @@ int LoadPlugin(const std::string& path) {
     auto getHeader = (GetHeaderProc)GetProcAddress(hostState.plugin, "winampVisGetHeader");
     if (!getHeader) return Fail(2, path + " has no export winampVisGetHeader");
     InstallPluginHooks(hostState.plugin);
-    if (hostState.options.bench) InstallAllocationCounter(hostState.plugin);
+    if (hostState.options.bench) InstallBenchCounters(hostState.plugin);
     currentCallback = "winampVisGetHeader";
     VisHeader* header = getHeader();
     currentCallback = nullptr;
