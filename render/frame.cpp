@@ -80,8 +80,13 @@ void RenderFrame(VisModule* module) {
     }
     const float bassLevel = BassLevelFromBin(snapshot[2]);
 
+    // The colour buffer is cleared too, to the bass grey while the flash is on: after a swap the
+    // back buffer holds whatever the driver left (a copy, an older frame, garbage), and layers
+    // outside the trail must never smear.
+    if (settings.flashScreen) glClearColor(bassLevel, bassLevel, bassLevel, 1.0f);
+    else glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearAccum(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
     PlaceCamera();
     if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel);
     ResetProjection();

@@ -9,6 +9,7 @@
 #include <vector>
 #include "render/text.h"
 #include "tests/bench.h"
+#include "tests/bench_image.h"
 #include "tests/bench_settings.h"
 #include "tests/gl_fixture.h"
 
@@ -27,34 +28,6 @@ bool NoticeInk(const BenchImage& image, int x, int y) {
 
 bool WhiteInk(const BenchImage& image, int x, int y) {
     return image.R(x, y) > 150 && image.G(x, y) > 150 && image.B(x, y) > 150;
-}
-
-// Sum of R + G + B inside the rectangle.
-long long Brightness(const BenchImage& image, int left, int top, int right, int bottom) {
-    long long sum = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) sum += image.R(x, y) + image.G(x, y) + image.B(x, y);
-    return sum;
-}
-
-template <typename Test>
-int CountIn(const BenchImage& image, int left, int top, int right, int bottom, Test test) {
-    int count = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) count += test(image, x, y) ? 1 : 0;
-    return count;
-}
-
-// Pixels that differ, in their RGB sum, by more than `threshold` inside the rectangle.
-int DifferingPixels(const BenchImage& a, const BenchImage& b, int left, int top, int right, int bottom,
-                    int threshold = 24) {
-    int count = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            int d = std::abs(a.R(x, y) - b.R(x, y)) + std::abs(a.G(x, y) - b.G(x, y)) + std::abs(a.B(x, y) - b.B(x, y));
-            count += d > threshold ? 1 : 0;
-        }
-    return count;
 }
 
 // The is-playing, list-position and title queries of each frame, by frame number (index 0 unused).
@@ -172,10 +145,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, HostKeyNotices, ::testing::Values(
 
 // The picture is never cleared and each frame keeps 0.25 of the last and dims by 0.025: a layer
 // that was not drawn again is left at about 0.73 of its brightness; a redrawn one keeps all of it.
-void ExpectFading(const BenchImage& on, const BenchImage& off, int left, int top, int right, int bottom,
-                  const char* key) {
-    const long long before = Brightness(on, left, top, right, bottom), after = Brightness(off, left, top, right, bottom);
-    EXPECT_LT(after * 100, before * 85) << key << ": the layer was drawn again (" << after << " vs " << before << ")";
+// Not a lit pixel inside the rectangle: a layer switched off leaves nothing behind.
+void ExpectNoTrace(const BenchImage& off, int left, int top, int right, int bottom, const char* key) {
+    EXPECT_EQ(Brightness(off, left, top, right, bottom), 0) << key << ": the layer left a trace";
 }
 
 // Runs with one command pressed before frames 2 and 3 (on, then off again), frames 2 and 3 captured.
@@ -192,9 +164,10 @@ TEST(HostKeys, HelpPanelAndFpsReadoutShowOnlyWhileOn) {
         int left, top, right, bottom;  // where the layer draws in 640 x 380
         bool (*ink)(const BenchImage&, int, int);
     };
+    // The help rectangle starts below the two notices drawn in its top left corner.
     const Layer layers[] = {
         // The help text, in the notice colour at 0.85 inside the darkened box.
-        {"H", 64, 40, 576, 340, [](const BenchImage& i, int x, int y) { return i.G(x, y) > 80 && i.B(x, y) > 100; }},
+        {"H", 64, 60, 576, 340, [](const BenchImage& i, int x, int y) { return i.G(x, y) > 80 && i.B(x, y) > 100; }},
         {"P", 540, 300, 640, 350, WhiteInk},
     };
     for (const Layer& layer : layers) {
@@ -204,8 +177,7 @@ TEST(HostKeys, HelpPanelAndFpsReadoutShowOnlyWhileOn) {
         ASSERT_TRUE(ReadPng(run.CapturePath(2), on));
         ASSERT_TRUE(ReadPng(run.CapturePath(3), off));
         EXPECT_GT(CountIn(on, layer.left, layer.top, layer.right, layer.bottom, layer.ink), 30) << layer.key;
-        // The colour buffer is never cleared: a layer that is not redrawn fades with the trail.
-        ExpectFading(on, off, layer.left, layer.top, layer.right, layer.bottom, layer.key);
+        ExpectNoTrace(off, layer.left, layer.top, layer.right, layer.bottom, layer.key);
     }
 }
 
@@ -220,9 +192,9 @@ TEST(HostKeys, SongTitleSwitchAddsTheTitleQueriesAndTheTitle) {
     BenchImage on, off;
     ASSERT_TRUE(ReadPng(run.CapturePath(2), on));
     ASSERT_TRUE(ReadPng(run.CapturePath(3), off));
-    // The title sits above the notices, in white.
+    // The title sits above the notices, in white; the notices' band starts at row 12.
     EXPECT_GT(CountIn(on, 10, 0, 300, 16, WhiteInk), 20);
-    ExpectFading(on, off, 10, 0, 300, 16, "T");
+    ExpectNoTrace(off, 10, 0, 300, 12, "T");
 }
 
 TEST(HostKeys, VerticalSyncGoesToZeroThenBackToOne) {
@@ -275,7 +247,9 @@ TEST(HostKeys, OnlyFlashAndTitleSurviveAFreshLoad) {
     EXPECT_GT(CountIn(flipped, 64, 60, 576, 340, helpInk), 30) << "help shown in the first run";
     EXPECT_LT(CountIn(fresh, 64, 60, 576, 340, helpInk), 5) << "help is off after the load";
     EXPECT_GT(CountIn(flipped, 540, 300, 640, 350, WhiteInk), 10) << "fps shown in the first run";
-    EXPECT_LT(CountIn(fresh, 540, 300, 640, 350, WhiteInk), 5) << "fps readout is off after the load";
+    // The flash, on in the fresh run, greys the background there to about 181 at this bass.
+    auto brightWhite = [](const BenchImage& i, int x, int y) { return i.R(x, y) > 230 && i.G(x, y) > 230 && i.B(x, y) > 230; };
+    EXPECT_LT(CountIn(fresh, 540, 300, 640, 350, brightWhite), 5) << "fps readout is off after the load";
 }
 
 // Rotation paused for a stretch and resumed: the picture holds still while paused and resumes
