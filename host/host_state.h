@@ -1,7 +1,9 @@
 // What the host's parts share during one run: the options, the frame being rendered, the pause the
-// plug-in asked for in it, and the failures seen. Written by the visualisation thread only.
+// plug-in asked for in it, and the failures seen. Written by the visualisation thread only, but for
+// the library and the callback under way, which loading sets too.
 #pragma once
 #include <windows.h>
+#include <atomic>
 #include <string>
 #include "host/options.h"
 
@@ -14,5 +16,6 @@ struct HostState {
     double frameSleptMs = 0;    // time actually spent in them, on the high-resolution clock
     int swaps = 0;
     std::string captureError;   // first capture failure, reported at exit
+    std::atomic<const char*> currentCallback{nullptr};  // the plug-in call under way, for crash reports
 };
 extern HostState hostState;

@@ -1,6 +1,7 @@
 // smearscope-host: the stand-in for the player that runs a visualisation plug-in and records what
 // it does. Entry point only: options in, exit status out.
 #include <cstdio>
+#include "host/exit_status.h"
 #include "host/options.h"
 #include "host/run_loop.h"
 
@@ -9,12 +10,11 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseHostOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "smearscope-host: %s\n", error.c_str());
-        return 1;
+        return kExitBadOptions;
     }
     if (options.help) {
-        std::fputs(HostUsage(), stdout);
-        std::fputs(SoakUsage(), stdout);
-        return 0;
+        std::fputs(HostUsage().c_str(), stdout);
+        return kExitContractKept;
     }
     return RunHost(options);
 }

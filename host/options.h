@@ -59,4 +59,5 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
 bool CaptureWanted(const HostOptions& options, int frame);
 // The virtual-key code for a key name of --keys, or 0 when the name is unknown.
 unsigned KeyNameToVirtualKey(const std::string& name);
-const char* HostUsage();
+// The --help text: every option with its help, and the exit statuses.
+std::string HostUsage();

@@ -1,5 +1,5 @@
-// The player stand-in: the host's main window and its query answers on the main thread, the
-// plug-in's callbacks and its window's messages on a visualisation thread of their own.
+// One host run: the options checked, the host window made, the plug-in loaded, run on the
+// visualisation thread while the main thread answers its queries, and freed, as often as asked.
 #pragma once
 #include "host/options.h"
 

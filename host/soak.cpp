@@ -14,14 +14,6 @@ namespace {
 const int kKeysPerFrame = 100;
 const int kResizesPerFrame = 50;
 
-bool ParseCount(const std::string& text, int& value, int least) {
-    char* end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || parsed < least || parsed > 1000000) return false;
-    value = (int)parsed;
-    return true;
-}
-
 // One generator for every drill, seeded the same each process, so a failing case repeats exactly.
 unsigned NextRandom() {
     static unsigned state = 12345u;
@@ -47,72 +39,6 @@ LPARAM KeyLParam(unsigned virtualKey, bool held) {
     // Repeat count 1; bit 30 says the key was already down, as the platform's auto-repeat sets it.
     return 1 | ((LPARAM)(scan & 0xFF) << 16) | (held ? (1 << 30) : 0);
 }
-
-}  // namespace
-
-bool ParseSoakOption(const std::string& option, const std::function<bool(std::string&)>& value,
-                     SoakOptions& options, bool& handled, std::string& error) {
-    handled = true;
-    std::string text;
-    if (option == "--runs" || option == "--reloads") {
-        if (!value(text)) return false;
-        if (!ParseCount(text, option == "--runs" ? options.runs : options.reloads, 1)) {
-            error = option + " wants a positive number, got " + text;
-            return false;
-        }
-    } else if (option == "--title-file") {
-        if (!value(options.titleFile)) return false;
-    } else if (option == "--title-changes") {
-        options.titleChanges = true;
-    } else if (option == "--playing-flap") {
-        options.playingFlap = true;
-    } else if (option == "--random-keys" || option == "--resize-storm") {
-        if (!value(text)) return false;
-        if (!ParseCount(text, option == "--random-keys" ? options.randomKeys : options.resizeStorm, 0)) {
-            error = option + " wants a count, got " + text;
-            return false;
-        }
-    } else if (option == "--key-storm") {
-        if (!value(text)) return false;
-        size_t colon = text.find(':');
-        KeyStorm storm{colon == std::string::npos ? 0u : KeyNameToVirtualKey(text.substr(0, colon)), 0};
-        if (storm.virtualKey == 0 || !ParseCount(text.substr(colon + 1), storm.count, 1)) {
-            error = "--key-storm wants KEY:COUNT, got " + text;
-            return false;
-        }
-        options.keyStorms.push_back(storm);
-    } else if (option == "--call-order") {
-        if (!value(text)) return false;
-        if (text == "render-after-quit") options.callOrder = CallOrder::RenderAfterQuit;
-        else if (text == "quit-without-init") options.callOrder = CallOrder::QuitWithoutInit;
-        else if (text == "init-twice") options.callOrder = CallOrder::InitTwice;
-        else if (text == "config-during-run") options.callOrder = CallOrder::ConfigDuringRun;
-        else {
-            error = "--call-order wants render-after-quit, quit-without-init, init-twice or config-during-run, got " + text;
-            return false;
-        }
-    } else {
-        handled = false;
-    }
-    return true;
-}
-
-const char* SoakUsage() {
-    return
-        "Reliability drills:\n"
-        "  --runs N               N visualisation runs (Init, frames, Quit) per load\n"
-        "  --reloads N            load, run and free the library N times\n"
-        "                         (both log resource counts after each run and each unload)\n"
-        "  --title-file PATH      the title's bytes come from PATH (up to its first NUL)\n"
-        "  --title-changes        a different title, of a different length, every frame\n"
-        "  --playing-flap         answer is-playing 1 and 0 on alternate frames\n"
-        "  --random-keys N        N key-downs over every code but Escape, 100 a frame from frame 2\n"
-        "  --key-storm KEY:N      KEY held: N key-downs with the repeat bit, in one frame; repeatable\n"
-        "  --resize-storm N       N quick random resizes (0 to 1600 pixels), 50 a frame from frame 2\n"
-        "  --call-order NAME      render-after-quit | quit-without-init | init-twice | config-during-run\n";
-}
-
-namespace {
 
 // NOTE: Wine 8 answers GetGuiResources and GetProcessHandleCount with 0 and leaves PrivateUsage 0.
 // There the counts are taken by probing: a GDI handle whose high word is 0 matches its table entry

@@ -2,7 +2,6 @@
 // host answers (titles, is-playing), key and resize storms, and unusual callback orders.
 #pragma once
 #include <windows.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,12 +23,6 @@ struct SoakOptions {
     int resizeStorm = 0;            // quick random resizes, 50 a frame from frame 2
     CallOrder callOrder = CallOrder::Normal;
 };
-
-// Handles one soak option at argv[i]; `handled` false when the option is not a soak option.
-// `value` fetches the option's value (false when missing, with the error set).
-bool ParseSoakOption(const std::string& option, const std::function<bool(std::string&)>& value,
-                     SoakOptions& options, bool& handled, std::string& error);
-const char* SoakUsage();
 
 // Logs the process's GDI and USER objects, handles, private bytes and top-level windows.
 void LogResources(const char* stage, int load, int run);

@@ -45,14 +45,6 @@ size_t ValueStart(const std::string& text, const char* key) {
     return std::string::npos;
 }
 
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string text = path;
-    return text.substr(0, text.find_last_of("\\/"));
-}
-
-
 std::string MakeFolder() {
     static int counter = 0;
     char temp[MAX_PATH] = {};
@@ -164,6 +156,13 @@ std::string BenchRun::CapturePath(int frame) const {
     return captureDir + name;
 }
 
+std::string ExeFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string text = path;
+    return text.substr(0, text.find_last_of("\\/"));
+}
+
 std::string BenchRun::SettingsText() const { return ReadWholeFile(folder + "\\Smearscope.ini"); }
 
 BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions& options) {
@@ -213,6 +212,7 @@ BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions&
     CloseHandle(process.hThread);
 
     run.stderrText = ReadWholeFile(run.folder + "\\stderr.txt");
+    run.outputText = ReadWholeFile(run.folder + "\\stdout.txt");
     std::istringstream logText(ReadWholeFile(logPath));
     for (std::string text; std::getline(logText, text);)
         if (!text.empty()) run.log.push_back(LogLine{text});

@@ -44,6 +44,7 @@ struct BenchRun {
     bool timedOut = false;
     DWORD exitCode = 0;
     std::string stderrText;
+    std::string outputText;        // what the host printed on stdout
     std::vector<LogLine> log;
     std::string folder;            // the run's temporary folder, no trailing backslash
     std::string captureDir;        // folder\capture when capture was on
@@ -75,6 +76,9 @@ struct BenchImage {
     int B(int x, int y) const { return rgb[(y * width + x) * 3 + 2]; }
 };
 bool ReadPng(const std::string& path, BenchImage& image);
+
+// The test program's folder, which holds the host, the plug-in and a copy of the README.
+std::string ExeFolder();
 
 // A file's bytes ("" when it cannot be read).
 std::string ReadWholeFile(const std::string& path);
