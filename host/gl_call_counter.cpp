@@ -27,14 +27,6 @@ struct Wrapped {
 Thunk* thunks = nullptr;
 std::vector<Wrapped> wrapped;
 std::map<std::string, unsigned long long> countedByName;
-unsigned long long totalAtBegin = 0;
-
-unsigned long long TotalCalls() {
-    unsigned long long total = 0;
-    for (const Wrapped& w : wrapped) total += w.thunk->calls;
-    return total;
-}
-
 void Emit(unsigned char*& at, std::initializer_list<unsigned char> bytes) {
     for (unsigned char b : bytes) *at++ = b;
 }
@@ -94,13 +86,17 @@ bool GlCallCounterInstalled() { return !wrapped.empty(); }
 
 void GlCallsBegin() {
     for (Wrapped& w : wrapped) w.callsAtBegin = w.thunk->calls;
-    totalAtBegin = TotalCalls();
 }
 
 unsigned long long GlCallsEnd() {
-    for (const Wrapped& w : wrapped)
-        if (w.thunk->calls != w.callsAtBegin) countedByName[w.name] += w.thunk->calls - w.callsAtBegin;
-    return TotalCalls() - totalAtBegin;
+    unsigned long long stretch = 0;
+    for (const Wrapped& w : wrapped) {
+        // Unsigned per counter, so a 32-bit counter's wrap-around still gives the stretch's calls.
+        const ULONG_PTR calls = w.thunk->calls - w.callsAtBegin;
+        if (calls) countedByName[w.name] += calls;
+        stretch += calls;
+    }
+    return stretch;
 }
 
 std::vector<GlFunctionCalls> GlCallsByFunction() {

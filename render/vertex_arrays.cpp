@@ -1,32 +1,25 @@
-// Coloured vertices handed to OpenGL as client-side arrays, one draw call per primitive run.
+// Coloured vertices handed to OpenGL as client-side arrays and drawn as indexed triangles.
 // NOTE: under Wine every OpenGL call crosses from the Windows side to the driver; arrays make a
-// primitive one crossing instead of one per vertex and colour.
+// whole layer one crossing instead of one per vertex and colour.
 #include "render/vertex_arrays.h"
 
 namespace {
-void EnableArrays(const ColouredVertex* vertices) {
+void DrawIndexed(const ColouredVertex* vertices, const void* indices, int indexCount, GLenum indexType) {
+    if (indexCount <= 0) return;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, sizeof(ColouredVertex), &vertices->red);
     glVertexPointer(3, GL_FLOAT, sizeof(ColouredVertex), &vertices->x);
-}
-
-void DisableArrays() {
+    glDrawElements(GL_TRIANGLES, indexCount, indexType, indices);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 }  // namespace
 
-void DrawColouredRuns(GLenum mode, const ColouredVertex* vertices, int runs, int runLength) {
-    if (runs <= 0 || runLength <= 0) return;
-    EnableArrays(vertices);
-    for (int run = 0; run < runs; ++run) glDrawArrays(mode, run * runLength, runLength);
-    DisableArrays();
+void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned short* indices, int indexCount) {
+    DrawIndexed(vertices, indices, indexCount, GL_UNSIGNED_SHORT);
 }
 
-void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned short* indices, int indexCount) {
-    if (indexCount <= 0) return;
-    EnableArrays(vertices);
-    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT, indices);
-    DisableArrays();
+void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned int* indices, int indexCount) {
+    DrawIndexed(vertices, indices, indexCount, GL_UNSIGNED_INT);
 }

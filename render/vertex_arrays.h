@@ -13,9 +13,7 @@ inline void SetColouredVertex(ColouredVertex& v, const float colour[4], float x,
     v = {colour[0], colour[1], colour[2], colour[3], x, y, z};
 }
 
-// Draws `runs` primitives of `mode`, each of `runLength` consecutive vertices from `vertices`, in
-// order. Leaves the client arrays disabled, as it found them; the current colour is undefined
-// afterwards (callers set it).
-void DrawColouredRuns(GLenum mode, const ColouredVertex* vertices, int runs, int runLength);
-// Draws GL_TRIANGLES through `indices` into `vertices`, with the same promises.
+// Draws GL_TRIANGLES through `indices` into `vertices`. Leaves the client arrays disabled, as it
+// found them; the current colour is undefined afterwards (callers set it).
 void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned short* indices, int indexCount);
+void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned int* indices, int indexCount);
