@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include "host/bench_stats.h"
+#include "host/gl_call_counter.h"
 #include "host/import_patch.h"
 
 namespace {
@@ -67,19 +68,21 @@ double BenchClockMs() {
     return double(count.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-void InstallAllocationCounter(HMODULE plugin) {
+void InstallBenchCounters(HMODULE plugin) {
     // Any one of them patched is enough to count: a plug-in need not import all four.
     bool any = Patch(plugin, "malloc", CountMalloc, realMalloc);
     any = Patch(plugin, "calloc", CountCalloc, realCalloc) || any;
     any = Patch(plugin, "realloc", CountRealloc, realRealloc) || any;
     any = Patch(plugin, "HeapAlloc", CountHeapAlloc, realHeapAlloc) || any;
     countingAllocations = any;
+    InstallGlCallCounter(plugin);
 }
 
 void BenchBeforeInit() { report.before = ReadResourceCounts(); }
 
 void BenchFrameStart() {
     frameStartAllocations = allocations;
+    GlCallsBegin();
     frameStartMs = BenchClockMs();
     if (report.frames == 0) {
         firstStartMs = frameStartMs;
@@ -89,7 +92,9 @@ void BenchFrameStart() {
 
 void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
     lastEndMs = BenchClockMs();
+    const unsigned long long glCalls = GlCallsEnd();
     report.renderMs.push_back(lastEndMs - frameStartMs);
+    if (GlCallCounterInstalled()) report.glCalls.push_back(double(glCalls));
     report.pauseMs.push_back(sleptMs);
     report.designedPauseMs.push_back(double(designedMs));
     if (countingAllocations && frame == 1) report.allocationsFirst = allocations - frameStartAllocations;
@@ -114,6 +119,7 @@ bool BenchReportResults(const HostOptions& options) {
     if (!options.bench) return true;
     report.seconds = report.frames ? (lastEndMs - firstStartMs) / 1000.0 : 0.0;
     report.pauseSkipped = options.noPause;
+    for (const GlFunctionCalls& f : GlCallsByFunction()) report.glCallsByFunction.emplace_back(f.name, f.calls);
     std::fputs(FormatBenchTable(report).c_str(), stdout);
     std::fflush(stdout);
     if (options.benchJsonPath.empty()) return true;

@@ -8,6 +8,8 @@
 
 namespace {
 
+const size_t kTableFunctions = 6;
+
 // Nearest rank: the smallest value with at least p percent of the values at or below it.
 double Percentile(const std::vector<double>& sorted, double p) {
     size_t rank = size_t(std::ceil(p / 100.0 * double(sorted.size())));
@@ -76,6 +78,16 @@ std::string FormatBenchTable(const BenchReport& report) {
         text += Format("  plug-in heap allocations: %lld in Init, %lld in frame 1, %lld after it (%.2f per frame)\n",
                        report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst,
                        report.frames > 1 ? double(report.allocationsAfterFirst) / (report.frames - 1) : 0.0);
+    if (!report.glCalls.empty()) {
+        const TimingSummary calls = SummariseTimings(report.glCalls);
+        text += Format("  %-24s %9.0f %9.0f %9.0f %11.0f\n", "OpenGL calls per Render", calls.median, calls.p95,
+                       calls.max, calls.total);
+        std::string most;
+        for (size_t i = 0; i < report.glCallsByFunction.size() && i < kTableFunctions; ++i)
+            most += Format("%s%s %.0f", i ? ", " : "", report.glCallsByFunction[i].first.c_str(),
+                           double(report.glCallsByFunction[i].second) / double(report.glCalls.size()));
+        text += "  most called, per Render: " + most + "\n";
+    }
     text += Format("  peak working set %.1f MB, peak pagefile usage %.1f MB\n", report.peakWorkingSetMb,
                    report.peakPagefileMb);
     // A live process always holds handles and USER objects: 0 means the platform does not count them.
@@ -99,6 +111,11 @@ std::string FormatBenchJson(const BenchReport& report) {
     text += JsonSummary("designed_pause_ms", SummariseTimings(report.designedPauseMs)) + ",";
     text += Format("\"allocations_init\":%lld,\"allocations_first_frame\":%lld,\"allocations_after_first_frame\":%lld,",
                    report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst);
+    if (!report.glCalls.empty()) {
+        text += JsonSummary("gl_calls", SummariseTimings(report.glCalls)) + ",";
+        for (const auto& function : report.glCallsByFunction)
+            text += Format("\"gl_calls_%s\":%llu,", function.first.c_str(), function.second);
+    }
     text += Format("\"peak_working_set_mb\":%.2f,\"peak_pagefile_mb\":%.2f,", report.peakWorkingSetMb,
                    report.peakPagefileMb);
     text += JsonCounts("before", report.before) + "," + JsonCounts("after", report.after) + "}\n";

@@ -25,6 +25,8 @@ struct BenchReport {
     long long allocationsInit = -1;        // plug-in heap allocations before frame 1; -1 unknown
     long long allocationsFirst = -1;       // in frame 1
     long long allocationsAfterFirst = -1;  // and in frames 2..N
+    std::vector<double> glCalls;      // the plug-in's OpenGL calls in each Render; empty: not counted
+    std::vector<std::pair<std::string, unsigned long long>> glCallsByFunction;  // over all Renders, most first
     double peakWorkingSetMb = 0, peakPagefileMb = 0;
     ResourceCounts before, after;     // just before Init and just after Quit
 };

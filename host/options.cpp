@@ -240,8 +240,8 @@ const OptionRow kOptionRows[] = {
     {OptionGroup::Run, "--log", "PATH", "write one JSON object per line for everything the host saw", "",
      [](const std::string& text, HostOptions& options) { options.logPath = text; return true; }},
     {OptionGroup::Run, "--bench", nullptr,
-     "print frames, frames per second, pause and work per Render, peak\n"
-     "memory and GDI, USER and handle counts after the run", "",
+     "print frames, frames per second, pause, work and OpenGL calls per\n"
+     "Render, peak memory and GDI, USER and handle counts after the run", "",
      [](const std::string&, HostOptions& options) { options.bench = true; return true; }},
     {OptionGroup::Run, "--bench-json", "PATH", "the same figures as JSON (implies --bench)", "",
      [](const std::string& text, HostOptions& options) {

@@ -25,7 +25,7 @@ int LoadPlugin(const std::string& path, VisModule*& module, std::string& pluginC
     auto getHeader = (GetHeaderProc)GetProcAddress(hostState.plugin, "winampVisGetHeader");
     if (!getHeader) return Fail(kExitLoadOrContract, path + " has no export winampVisGetHeader");
     InstallPluginHooks(hostState.plugin);
-    if (hostState.options.bench) InstallAllocationCounter(hostState.plugin);
+    if (hostState.options.bench) InstallBenchCounters(hostState.plugin);
     hostState.currentCallback = "winampVisGetHeader";
     VisHeader* header = getHeader();
     hostState.currentCallback = nullptr;

@@ -10,5 +10,11 @@ extern bool historyNeedsAllocation;
 
 void AllocateHistory();
 void ShiftInSpectrum(const unsigned char* snapshot);
+// The field is built (its vertices written from the history) once and drawn as often as needed:
+// the zoom blur builds it once per played frame and draws it in each of its passes.
+extern unsigned long barFieldBuilds;  // fields built since load
+void BarFieldBuild();
+void BarFieldDraw();
+// Builds and draws the field once.
 void DrawBarField();
 void DrawBar(float x, float z, float width, float level, float alpha);

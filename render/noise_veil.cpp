@@ -5,33 +5,60 @@
 #include "render/frame.h"
 #include "render/noise.h"
 #include "render/text.h"
+#include "render/vertex_arrays.h"
 
 namespace {
 const int kVeilGrid = 200;
 const float kAlphaOffset = 0.25f;
 const float kGreyLevel = 1.7f;
+const int kStripVertices = 2 * kVeilGrid;
+
+const int kStripTriangles = kStripVertices - 2;
+
+// Column i's strip: for each row j the pair (i, j), (i + 1, j), both in the colour of point (i, j).
+ColouredVertex veilVertices[kVeilGrid * kStripVertices];
+unsigned int veilIndices[kVeilGrid * kStripTriangles * 3];
+
+// HACK (Mesa llvmpipe): strip triangle n is drawn as (n, n + 1, n + 2), or (n + 1, n, n + 2) when
+// n is odd; every strip's triangles exactly so, in one draw instead of one per strip (each draw
+// costs the driver a state check), and the veil's pixels stay bit for bit those of the strips.
+const unsigned int* VeilIndices() {
+    static bool written = false;
+    if (!written) {
+        unsigned int* index = veilIndices;
+        for (int strip = 0; strip < kVeilGrid; ++strip)
+            for (int n = 0; n < kStripTriangles; ++n) {
+                const unsigned int first = strip * kStripVertices + n, odd = n & 1;
+                *index++ = first + odd;
+                *index++ = first + 1 - odd;
+                *index++ = first + 2;
+            }
+        written = true;
+    }
+    return veilIndices;
+}
 }  // namespace
 
 // Leaves blending off and the colour white; culling is neither set nor cleared, so the strips,
 // clockwise on screen, show only while culling is off.
 void NoiseVeilDraw(float bassLevel) {
-    OverlayBegin(kVeilGrid, kVeilGrid, true);
-    glPushMatrix();
-    glLoadIdentity();
-    glEnable(GL_BLEND);
-    for (int i = 0; i < kVeilGrid; ++i) {
-        glBegin(GL_TRIANGLE_STRIP);
+    ColouredVertex* v = veilVertices;
+    for (int i = 0; i < kVeilGrid; ++i)
         for (int j = 0; j < kVeilGrid; ++j) {
+            // The clock is read afresh for every grid point, as the veil's pattern is defined.
             const float t = SecondsSinceStart();
             const float point[2] = {(float)i * bassLevel * t, (float)j * bassLevel * t};
             const float alpha = GradientNoise2D(point) + kAlphaOffset;
             const float grey = kGreyLevel - alpha;
-            glColor4f(grey, grey, grey, alpha);
-            glVertex3f((float)i, (float)j, -0.1f);
-            glVertex3f((float)(i + 1), (float)j, -0.1f);
+            const float colour[4] = {grey, grey, grey, alpha};
+            SetColouredVertex(*v++, colour, (float)i, (float)j, -0.1f);
+            SetColouredVertex(*v++, colour, (float)(i + 1), (float)j, -0.1f);
         }
-        glEnd();
-    }
+    OverlayBegin(kVeilGrid, kVeilGrid, true);
+    glPushMatrix();
+    glLoadIdentity();
+    glEnable(GL_BLEND);
+    DrawColouredTriangles(veilVertices, VeilIndices(), kVeilGrid * kStripTriangles * 3);
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glPopMatrix();

@@ -1,0 +1,73 @@
+// The host counts the plug-in's OpenGL calls per Render (every opengl32 import wrapped), and the
+// played frame stays far below what drawing the bar field call by call would cost. Counts only:
+// timings never assert on this shared machine.
+#include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
+#include "render/bar_field.h"
+#include "render/feedback.h"
+#include "tests/bench.h"
+#include "tests/picture_support.h"
+
+namespace {
+
+// The bench figures of a run of `frames` Renders, as one flat JSON object.
+LogLine BenchFigures(std::vector<std::string> arguments, int frames) {
+    arguments.insert(arguments.end(), {"--frames", std::to_string(frames), "--no-pause", "--clock-step", "40",
+                                       "--bench-json", "bench.json"});
+    const BenchRun run = RunBench(arguments);
+    EXPECT_TRUE(run.Finished()) << run.Describe();
+    std::ifstream file(run.folder + "\\bench.json");
+    return LogLine{std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())};
+}
+
+}  // namespace
+
+TEST(GlCalls, CountedPerFunctionExactlyWherePlayingFixesTheNumber) {
+    const int frames = 4;
+    for (bool playing : {true, false}) {
+        const LogLine json = BenchFigures(playing ? std::vector<std::string>{} : std::vector<std::string>{"--not-playing"},
+                                          frames);
+        ASSERT_TRUE(json.Has("gl_calls_median")) << json.text;
+        // One clear and one buffer copy a frame; five accumulations and a return a played frame.
+        EXPECT_EQ(json.Int("gl_calls_glClear"), frames) << json.text;
+        EXPECT_EQ(json.Int("gl_calls_glCopyTexSubImage2D"), frames) << json.text;
+        EXPECT_EQ(json.Int("gl_calls_glAccum"), playing ? 6 * frames : 0) << json.text;
+        EXPECT_EQ(json.Int("gl_calls_total"), json.Int("gl_calls_mean") * frames) << json.text;
+    }
+}
+
+TEST(GlCalls, PlayedFrameMakesAFewHundredCallsNotHundredsOfThousands) {
+    // Call by call, one field is about 66,000 calls and the blur draws it five times; the noise
+    // veil alone is 120,000. The bounds leave a wide margin over what the arrays need.
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        long long bound;
+    };
+    const Case cases[] = {
+        {"layers off", {}, 5000},
+        {"title, fps, flash and noise", {"--keys", "1:T,1:P,1:F,1:N"}, 5000},
+        {"help panel", {"--keys", "1:H"}, 40000},
+    };
+    for (const Case& c : cases) {
+        const LogLine json = BenchFigures(c.options, 6);
+        EXPECT_GT(json.Int("gl_calls_median"), 20) << c.what << ": the counter must see the frame's calls";
+        EXPECT_LE(json.Int("gl_calls_max"), c.bound) << c.what << "\n" << json.text;
+        // Over six frames: the vertices go as arrays, not one call each.
+        EXPECT_LT(json.Int("gl_calls_glVertex3f") + json.Int("gl_calls_glColor4f"), 6 * 1000)
+            << c.what << "\n" << json.text;
+    }
+}
+
+class BarFieldBuilds : public GlFixture {};
+
+TEST_F(BarFieldBuilds, OncePerBlurNeverOncePerPass) {
+    Open(640, 380);
+    FillHistory(200);
+    PlaceFrameCamera(0.0f);
+    const unsigned long before = barFieldBuilds;
+    DrawZoomBlur(0.5f);
+    EXPECT_EQ(barFieldBuilds - before, 1u);
+    EXPECT_TRUE(NoGlError());
+}
