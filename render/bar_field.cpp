@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <GL/gl.h>
 #include <cstring>
-#include <initializer_list>
 #include "render/frame_math.h"
 #include "render/vertex_arrays.h"
 
@@ -30,30 +29,19 @@ const int kSideVertices = 8;
 const int kBarVertices = 4 * kSideVertices + 4;
 // Each side's three quads and the top, as the triangles the driver makes of them.
 const int kBarIndices = (4 * 3 + 1) * 2 * 3;
-static_assert(kFieldBars * kBarVertices <= 65536, "field indices are 16-bit");
 
 // Green at the foot, yellow, orange, dark red at the top; the alpha comes with each bar.
 const float kStops[4][3] = {{0.0f, 0.8f, 0.0f}, {0.8f, 0.8f, 0.0f}, {0.8f, 0.3f, 0.0f}, {0.5f, 0.0f, 0.0f}};
 
 // The field as built for the current frame, drawn as many times as the blur needs.
 ColouredVertex fieldVertices[kFieldBars * kBarVertices];
-unsigned short fieldIndices[kFieldBars * kBarIndices];
+unsigned int fieldIndices[kFieldBars * kBarIndices];
 int fieldBars = 0;
 
-// HACK (Mesa llvmpipe): a quad strip's quad (a, b, c, d) is drawn as the triangles (c, a, d) and
-// (a, b, d), a quad (p0 to p3) as (p0, p1, p2) and (p0, p2, p3); pixels depend on which corner
-// starts a triangle, so these are exactly those triangles and the picture stays bit for bit
-// that of the strips and quads.
-void WriteBarIndices(unsigned short* index, int first) {
-    for (int side = 0; side < 4; ++side) {
-        const int s = first + side * kSideVertices;
-        for (int q = 0; q < 3; ++q) {
-            const int a = s + 2 * q, b = a + 1, c = a + 2, d = a + 3;
-            for (int corner : {c, a, d, a, b, d}) *index++ = (unsigned short)corner;
-        }
-    }
-    const int p = first + 4 * kSideVertices;
-    for (int corner : {p, p + 1, p + 2, p, p + 2, p + 3}) *index++ = (unsigned short)corner;
+// Each side's quad strip, then the top's quad, as the driver splits them.
+void WriteBarIndices(unsigned int* index, unsigned int first) {
+    for (int side = 0; side < 4; ++side) index = QuadStripTriangles(index, first + side * kSideVertices, kSideVertices);
+    QuadTriangles(index, first + 4 * kSideVertices);
 }
 
 void StopColour(int stop, float alpha, float colour[4]) {

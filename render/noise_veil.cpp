@@ -12,27 +12,20 @@ const int kVeilGrid = 200;
 const float kAlphaOffset = 0.25f;
 const float kGreyLevel = 1.7f;
 const int kStripVertices = 2 * kVeilGrid;
-
 const int kStripTriangles = kStripVertices - 2;
 
 // Column i's strip: for each row j the pair (i, j), (i + 1, j), both in the colour of point (i, j).
 ColouredVertex veilVertices[kVeilGrid * kStripVertices];
 unsigned int veilIndices[kVeilGrid * kStripTriangles * 3];
 
-// HACK (Mesa llvmpipe): strip triangle n is drawn as (n, n + 1, n + 2), or (n + 1, n, n + 2) when
-// n is odd; every strip's triangles exactly so, in one draw instead of one per strip (each draw
-// costs the driver a state check), and the veil's pixels stay bit for bit those of the strips.
+// Every strip's triangles as the driver splits them, in one draw instead of one per strip (each
+// draw costs the driver a state check).
 const unsigned int* VeilIndices() {
     static bool written = false;
     if (!written) {
         unsigned int* index = veilIndices;
         for (int strip = 0; strip < kVeilGrid; ++strip)
-            for (int n = 0; n < kStripTriangles; ++n) {
-                const unsigned int first = strip * kStripVertices + n, odd = n & 1;
-                *index++ = first + odd;
-                *index++ = first + 1 - odd;
-                *index++ = first + 2;
-            }
+            index = TriangleStripTriangles(index, strip * kStripVertices, kStripVertices);
         written = true;
     }
     return veilIndices;

@@ -15,5 +15,11 @@ inline void SetColouredVertex(ColouredVertex& v, const float colour[4], float x,
 
 // Draws GL_TRIANGLES through `indices` into `vertices`. Leaves the client arrays disabled, as it
 // found them; the current colour is undefined afterwards (callers set it).
-void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned short* indices, int indexCount);
 void DrawColouredTriangles(const ColouredVertex* vertices, const unsigned int* indices, int indexCount);
+
+// The triangles the driver makes of a primitive whose vertices start at `first`, written from
+// `index` on; each returns the index after its last. Drawn through DrawColouredTriangles, they
+// give the primitive's very pixels.
+unsigned int* QuadStripTriangles(unsigned int* index, unsigned int first, int vertexCount);
+unsigned int* QuadTriangles(unsigned int* index, unsigned int first);
+unsigned int* TriangleStripTriangles(unsigned int* index, unsigned int first, int vertexCount);

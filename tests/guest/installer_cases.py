@@ -12,6 +12,8 @@ import sys
 import tempfile
 import time
 
+from guest_common import settings_text, winpath
+
 WINE = os.environ.get("WINE", "wine")
 TIMEOUT = int(os.environ.get("SMEARSCOPE_INSTALLER_TIMEOUT", "300"))
 PLAYER_KEY = r"HKCU\Software\Winamp"
@@ -20,8 +22,7 @@ DLL = "vis_Smearscope.dll"
 UNINSTALLER = "Smearscope-uninstall.exe"
 RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
-SETTINGS = (b"[Korvath's OpenGL Smearscope]\r\nfullscreen=0\r\nShowSongTitle=0\r\nFlashScreen=0\r\n"
-            b"Width=160\r\nHeight=95\r\nConfig_X=50\r\nConfig_Y=50\r\n")
+SETTINGS = settings_text(Width=160, Height=95)
 
 
 class Failure(Exception):
@@ -31,11 +32,6 @@ class Failure(Exception):
 def check(condition, reason):
     if not condition:
         raise Failure(reason)
-
-
-def winpath(path):
-    # Wine shows the Unix root as drive Z:.
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def wine(*args, timeout=TIMEOUT):

@@ -20,23 +20,10 @@ import tempfile
 import time
 import zlib
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-EXPECT = os.path.join(os.path.dirname(HERE), "expect")
+from guest_common import read_expected, settings_text, winpath
+
 HOST_TIMEOUT = int(os.environ.get("SMEARSCOPE_HOST_TIMEOUT", "600"))
 SECTION = b"[Korvath's OpenGL Smearscope]\r\n"
-
-
-def settings_text(**values):
-    """The settings file as the plug-in writes it, from the defaults with some values replaced."""
-    text = read_expected("settings-defaults.ini")
-    for key, value in values.items():
-        text = re.sub(rb"(?m)^" + key.encode() + rb"=[^\r]*", key.encode() + b"=" + str(value).encode(), text)
-    return text
-
-
-def read_expected(name):
-    with open(os.path.join(EXPECT, name), "rb") as f:
-        return f.read()
 
 
 def expected_box(stage, call):
@@ -46,11 +33,6 @@ def expected_box(stage, call):
             if fields[0] == stage and fields[1] == call:
                 return {"title": fields[2], "style": int(fields[3]), "text": fields[4]}
     raise KeyError(stage + " " + call)
-
-
-def winpath(path):
-    # Wine shows the Unix root as drive Z:.
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 # PNG as the host writes it: 8-bit RGB or RGBA, not interlaced. Returns (width, height, rows of bytes).
