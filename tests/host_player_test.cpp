@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include "host/wav_file.h"
+#include "host/sound/wav_file.h"
 #include "tests/bench.h"
 
 namespace {

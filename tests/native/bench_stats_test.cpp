@@ -1,7 +1,7 @@
 // The host's benchmark figures: percentiles by nearest rank, work as Render less pause, and the
 // table's marking of counters the platform does not keep.
 #include <gtest/gtest.h>
-#include "host/bench_stats.h"
+#include "host/run/bench_stats.h"
 
 TEST(BenchStats, NearestRankPercentilesOfOneToHundred) {
     std::vector<double> values;

@@ -1,0 +1,100 @@
+// Drives the plug-in's configuration dialog for --config: finds it once it is up, logs what it
+// shows, and performs the --dialog actions as a user's clicks and typing would.
+#include "host/harness/dialog_driver.h"
+#include <atomic>
+#include <cstdlib>
+#include "host/run/json_log.h"
+
+namespace {
+
+UINT_PTR timer = 0;
+HWND dialogOwner = nullptr;
+std::vector<std::string> pendingActions;
+std::atomic<bool> sawDialog{false};
+int endAction = 0;
+
+struct Search {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+    auto* search = (Search*)param;
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    char text[256] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+void Perform(HWND dialog, const std::string& action) {
+    if (action == "ok" || action == "cancel") {
+        endAction = action == "ok" ? 1 : 2;
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(endAction == 1 ? IDOK : IDCANCEL, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, endAction == 1 ? IDOK : IDCANCEL));
+    } else if (action.rfind("check:", 0) == 0 || action.rfind("uncheck:", 0) == 0) {
+        bool check = action[0] == 'c';
+        int id = std::atoi(action.c_str() + action.find(':') + 1);
+        // A click: the box changes state, then the dialog hears BN_CLICKED from the control.
+        CheckDlgButton(dialog, id, check ? BST_CHECKED : BST_UNCHECKED);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+    } else if (action.rfind("set:", 0) == 0) {
+        size_t equals = action.find('=');
+        int id = std::atoi(action.substr(4, equals - 4).c_str());
+        // Sends EN_CHANGE to the dialog itself, as typing does.
+        SetDlgItemTextA(dialog, id, action.substr(equals + 1).c_str());
+    }
+    JsonLine("dialog_action").Str("action", action.c_str()).Write();
+}
+
+void CALLBACK LookForDialog(HWND, UINT, UINT_PTR, DWORD) {
+    Search search{dialogOwner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, (LPARAM)&search);
+    if (!search.found) return;
+    KillTimer(nullptr, timer);
+    timer = 0;
+    HWND dialog = search.found;
+    sawDialog = true;
+    JsonLine("dialog").Bool("fullscreen", IsDlgButtonChecked(dialog, 1001) == BST_CHECKED)
+        .Str("width", ItemText(dialog, 1012).c_str()).Str("height", ItemText(dialog, 1013).c_str()).Write();
+    for (const std::string& action : pendingActions) Perform(dialog, action);
+}
+
+}  // namespace
+
+bool DialogActionsValid(const std::vector<std::string>& actions, std::string& error) {
+    for (const std::string& action : actions) {
+        bool ok = action == "ok" || action == "cancel";
+        if (action.rfind("check:", 0) == 0 || action.rfind("uncheck:", 0) == 0)
+            ok = std::atoi(action.c_str() + action.find(':') + 1) > 0;
+        if (action.rfind("set:", 0) == 0)
+            ok = action.find('=') != std::string::npos && std::atoi(action.c_str() + 4) > 0;
+        if (!ok) {
+            error = "--dialog action not understood: " + action;
+            return false;
+        }
+    }
+    return true;
+}
+
+void DialogDriverStart(HWND owner, const std::vector<std::string>& actions) {
+    dialogOwner = owner;
+    pendingActions = actions;
+    timer = SetTimer(nullptr, 0, 50, LookForDialog);
+}
+
+void DialogDriverStop() {
+    if (timer) KillTimer(nullptr, timer);
+    timer = 0;
+}
+
+bool DialogDriverSawDialog() { return sawDialog; }
+int DialogDriverEndAction() { return endAction; }

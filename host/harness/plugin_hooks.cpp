@@ -1,0 +1,260 @@
+// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
+// pause recording, and logging of display-mode, cursor, swap-interval and dialog calls.
+//
+// Failure injection: the N-th call of a function fails as that function reports failure. A call
+// that acquires something (class, window, DC, format, context, making a context current) then
+// does not happen. A call that releases something (wglMakeCurrent with no context,
+// wglDeleteContext, ReleaseDC, DestroyWindow, UnregisterClassA, restoring the display mode) still
+// happens and only its result says failure: the plug-in must go on as if it had failed, and the
+// host process stays clean (no window whose procedure points into the freed library).
+#include "host/harness/plugin_hooks.h"
+#include <map>
+#include <string>
+#include "host/run/bench.h"
+#include "host/harness/capture.h"
+#include "host/harness/driver_emulation.h"
+#include "host/run/host_clock.h"
+#include "host/run/host_state.h"
+#include "host/harness/import_patch.h"
+#include "host/run/json_log.h"
+#include "host/harness/message_boxes.h"
+#include "host/harness/quirks.h"
+
+namespace {
+
+decltype(&::RegisterClassExA) realRegisterClassExA;
+decltype(&::ChangeDisplaySettingsA) realChangeDisplaySettingsA;
+decltype(&::ChangeDisplaySettingsExA) realChangeDisplaySettingsExA;
+decltype(&::CreateWindowExA) realCreateWindowExA;
+decltype(&::GetDC) realGetDC;
+decltype(&::ChoosePixelFormat) realChoosePixelFormat;
+decltype(&::SetPixelFormat) realSetPixelFormat;
+decltype(&::DescribePixelFormat) realDescribePixelFormat;
+decltype(&::wglCreateContext) realWglCreateContext;
+decltype(&::wglMakeCurrent) realWglMakeCurrent;
+decltype(&::wglDeleteContext) realWglDeleteContext;
+decltype(&::ReleaseDC) realReleaseDC;
+decltype(&::DestroyWindow) realDestroyWindow;
+decltype(&::UnregisterClassA) realUnregisterClassA;
+decltype(&::SwapBuffers) realSwapBuffers;
+decltype(&::Sleep) realSleep;
+decltype(&::GetTickCount) realGetTickCount;
+decltype(&::wglGetProcAddress) realWglGetProcAddress;
+decltype(&::ShowCursor) realShowCursor;
+decltype(&::DialogBoxParamA) realDialogBoxParamA;
+
+typedef BOOL(WINAPI* SwapIntervalProc)(int interval);
+SwapIntervalProc realSwapInterval;
+INT_PTR lastDialogResult = 0;
+
+std::map<std::string, int> callCounts;
+
+// Counts the call and says whether an injected failure applies to it.
+bool CountCall(const char* function, int& count) {
+    count = ++callCounts[function];
+    for (const FailRule& rule : hostState.options.failures)
+        if (rule.function == function && rule.nthCall == count) return true;
+    return false;
+}
+
+void LogCall(const char* function, int count, bool ok, bool injected) {
+    JsonLine("call").Str("function", function).Int("count", count).Bool("ok", ok).Bool("injected", injected).Write();
+}
+
+enum class Kind { Acquires, Releases };
+
+// One wrapped call: counts it, applies an injected failure (see the top of the file: an
+// acquisition then does not happen, a release still does), and logs it.
+template <typename Result, typename Call>
+Result Wrapped(const char* function, Kind kind, Result failure, Call call) {
+    int count;
+    const bool fail = CountCall(function, count);
+    Result result = (fail && kind == Kind::Acquires) ? failure : call();
+    if (fail) result = failure;
+    LogCall(function, count, result != failure, fail);
+    return result;
+}
+
+ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
+    return Wrapped("RegisterClassExA", Kind::Acquires, ATOM(0), [&] { return realRegisterClassExA(windowClass); });
+}
+
+void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result) {
+    JsonLine line("display_mode");
+    line.Str("function", function);
+    if (mode) line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel);
+    else line.Null("width").Null("height").Null("bits");
+    line.Int("flags", flags).Int("result", result).Write();
+}
+
+LONG WINAPI HookChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
+    int count;
+    bool fail = CountCall("ChangeDisplaySettingsA", count);
+    // A null mode restores the registry's mode: a release, so it still happens.
+    LONG result = (fail && mode) ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsA(mode, flags);
+    if (fail) result = DISP_CHANGE_BADMODE;
+    LogDisplayMode("ChangeDisplaySettingsA", mode, flags, result);
+    LogCall("ChangeDisplaySettingsA", count, result == DISP_CHANGE_SUCCESSFUL, fail);
+    return result;
+}
+
+LONG WINAPI HookChangeDisplaySettingsExA(LPCSTR device, DEVMODEA* mode, HWND window, DWORD flags, LPVOID param) {
+    LONG result = realChangeDisplaySettingsExA(device, mode, window, flags, param);
+    LogDisplayMode("ChangeDisplaySettingsExA", mode, flags, result);
+    return result;
+}
+
+HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                                int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    return Wrapped("CreateWindowExA", Kind::Acquires, HWND(nullptr), [&] {
+        return realCreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu, instance,
+                                   param);
+    });
+}
+
+HDC WINAPI HookGetDC(HWND window) {
+    return Wrapped("GetDC", Kind::Acquires, HDC(nullptr), [&] { return realGetDC(window); });
+}
+
+int platformChoice = 0;  // ChoosePixelFormat's last answer
+
+int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
+    return platformChoice;
+}
+
+int WINAPI HookDescribePixelFormat(HDC dc, int format, UINT size, PIXELFORMATDESCRIPTOR* description) {
+    int count = realDescribePixelFormat(dc, format, size, description);
+    if (count && description && size >= sizeof(*description)) EmulateFormatFlags(dc, format, *description);
+    return count;
+}
+
+// The format set, as the (possibly emulated) list describes it.
+void LogPixelFormat(HDC dc, int format, bool ok) {
+    PIXELFORMATDESCRIPTOR description = {};
+    if (!realDescribePixelFormat(dc, format, sizeof(description), &description)) return;
+    EmulateFormatFlags(dc, format, description);
+    JsonLine("pixel_format").Int("format", format).Int("platform_choice", platformChoice).Bool("ok", ok)
+        .Int("accum_bits", description.cAccumBits)
+        .Bool("software", (description.dwFlags & PFD_GENERIC_FORMAT) && !(description.dwFlags & PFD_GENERIC_ACCELERATED))
+        .Int("emulated_fast_accum", EmulatedFastAccumFormat(dc)).Write();
+}
+
+BOOL WINAPI HookSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR* descriptor) {
+    BOOL ok = Wrapped("SetPixelFormat", Kind::Acquires, BOOL(FALSE), [&] { return realSetPixelFormat(dc, format, descriptor); });
+    LogPixelFormat(dc, format, ok != FALSE);
+    return ok;
+}
+
+HGLRC WINAPI HookWglCreateContext(HDC dc) {
+    return Wrapped("wglCreateContext", Kind::Acquires, HGLRC(nullptr), [&] { return realWglCreateContext(dc); });
+}
+
+BOOL WINAPI HookWglMakeCurrent(HDC dc, HGLRC context) {
+    // Making no context current is a release.
+    return Wrapped("wglMakeCurrent", context ? Kind::Acquires : Kind::Releases, BOOL(FALSE),
+                   [&] { return realWglMakeCurrent(dc, context); });
+}
+
+BOOL WINAPI HookWglDeleteContext(HGLRC context) {
+    return Wrapped("wglDeleteContext", Kind::Releases, BOOL(FALSE), [&] { return realWglDeleteContext(context); });
+}
+
+int WINAPI HookReleaseDC(HWND window, HDC dc) {
+    return Wrapped("ReleaseDC", Kind::Releases, 0, [&] { return realReleaseDC(window, dc); });
+}
+
+BOOL WINAPI HookDestroyWindow(HWND window) {
+    return Wrapped("DestroyWindow", Kind::Releases, BOOL(FALSE), [&] { return realDestroyWindow(window); });
+}
+
+BOOL WINAPI HookUnregisterClassA(LPCSTR className, HINSTANCE instance) {
+    return Wrapped("UnregisterClassA", Kind::Releases, BOOL(FALSE),
+                   [&] { return realUnregisterClassA(className, instance); });
+}
+
+BOOL WINAPI HookSwapBuffers(HDC dc) {
+    const int frame = hostState.frame;
+    if (frame > 0 && CaptureWanted(hostState.options, frame)) {
+        std::string error;
+        if (!CaptureFrame(dc, hostState.options.captureDir, frame, error) && hostState.captureError.empty())
+            hostState.captureError = error;
+    }
+    BOOL ok = realSwapBuffers(dc);
+    if (QuirkOn(kQuirkSwapExchange)) FillBackBufferWithNoise(dc);
+    ++hostState.swaps;
+    JsonLine("swap").Int("frame", frame).Bool("ok", ok != FALSE).Write();
+    return ok;
+}
+
+void WINAPI HookSleep(DWORD milliseconds) {
+    hostState.framePauseMs += milliseconds;
+    const double start = BenchClockMs();
+    if (!hostState.options.noPause) realSleep(milliseconds);
+    hostState.frameSleptMs += BenchClockMs() - start;
+}
+
+DWORD WINAPI HookGetTickCount() { return HostClockTicks(); }
+
+BOOL WINAPI HookSwapInterval(int interval) {
+    BOOL ok = realSwapInterval(interval);
+    JsonLine("swap_interval").Int("interval", interval).Bool("ok", ok != FALSE).Write();
+    return ok;
+}
+
+PROC WINAPI HookWglGetProcAddress(LPCSTR name) {
+    PROC entry = realWglGetProcAddress(name);
+    // The plug-in may look the entry up more than once; the wrapper serves every lookup.
+    if (entry && name && lstrcmpA(name, "wglSwapIntervalEXT") == 0) {
+        realSwapInterval = (SwapIntervalProc)entry;
+        return (PROC)HookSwapInterval;
+    }
+    return entry;
+}
+
+int WINAPI HookShowCursor(BOOL show) {
+    JsonLine("show_cursor").Bool("show", show != FALSE).Write();
+    return realShowCursor(show);
+}
+
+INT_PTR WINAPI HookDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure,
+                                   LPARAM param) {
+    lastDialogResult = realDialogBoxParamA(instance, templateName, owner, procedure, param);
+    return lastDialogResult;
+}
+
+template <typename T>
+void Patch(HMODULE plugin, const char* name, T hook, T& real) {
+    void* original = PatchImport(plugin, name, (void*)hook);
+    // Not imported: keep the real function for the host's own use of the pointer.
+    real = original ? (T)original : nullptr;
+}
+
+}  // namespace
+
+void InstallPluginHooks(HMODULE plugin) {
+    Patch(plugin, "RegisterClassExA", HookRegisterClassExA, realRegisterClassExA);
+    Patch(plugin, "ChangeDisplaySettingsA", HookChangeDisplaySettingsA, realChangeDisplaySettingsA);
+    Patch(plugin, "ChangeDisplaySettingsExA", HookChangeDisplaySettingsExA, realChangeDisplaySettingsExA);
+    Patch(plugin, "CreateWindowExA", HookCreateWindowExA, realCreateWindowExA);
+    Patch(plugin, "GetDC", HookGetDC, realGetDC);
+    Patch(plugin, "ChoosePixelFormat", HookChoosePixelFormat, realChoosePixelFormat);
+    Patch(plugin, "SetPixelFormat", HookSetPixelFormat, realSetPixelFormat);
+    Patch(plugin, "DescribePixelFormat", HookDescribePixelFormat, realDescribePixelFormat);
+    Patch(plugin, "wglCreateContext", HookWglCreateContext, realWglCreateContext);
+    Patch(plugin, "wglMakeCurrent", HookWglMakeCurrent, realWglMakeCurrent);
+    Patch(plugin, "wglDeleteContext", HookWglDeleteContext, realWglDeleteContext);
+    Patch(plugin, "ReleaseDC", HookReleaseDC, realReleaseDC);
+    Patch(plugin, "DestroyWindow", HookDestroyWindow, realDestroyWindow);
+    Patch(plugin, "UnregisterClassA", HookUnregisterClassA, realUnregisterClassA);
+    Patch(plugin, "SwapBuffers", HookSwapBuffers, realSwapBuffers);
+    Patch(plugin, "Sleep", HookSleep, realSleep);
+    Patch(plugin, "GetTickCount", HookGetTickCount, realGetTickCount);
+    Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
+    Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
+    Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
+    InstallMessageBoxWrapper(plugin);
+}
+
+INT_PTR LastDialogResult() { return lastDialogResult; }
+bool PluginImportsDialogBox() { return realDialogBoxParamA != nullptr; }

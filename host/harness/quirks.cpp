@@ -1,0 +1,142 @@
+// Other hosts' ways of driving a plug-in (--quirk): the parsing of the names, the render thread,
+// the host window that dies before Quit, the silent playlist answers and the rate fields.
+#include "host/harness/quirks.h"
+#include "host/run/host_state.h"
+#include "host/run/json_log.h"
+
+namespace {
+
+struct QuirkName {
+    const char* name;
+    unsigned bit;
+};
+const QuirkName kQuirkNames[] = {
+    {"config-before-init", kQuirkConfigBeforeInit}, {"render-thread", kQuirkRenderThread},
+    {"silent-playlist", kQuirkSilentPlaylist},      {"destroy-before-quit", kQuirkDestroyBeforeQuit},
+    {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
+    {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
+    {"mixed-accum", kQuirkMixedAccum},
+};
+
+HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread
+
+// The render thread: one request at a time, handed over and waited for through two events.
+struct RenderThread {
+    HANDLE thread = nullptr;
+    HANDLE request = nullptr;
+    HANDLE done = nullptr;
+    VisModule* module = nullptr;
+    bool stop = false;
+    int result = 0;
+};
+RenderThread renderThread;
+
+DWORD WINAPI RenderThreadMain(LPVOID) {
+    for (;;) {
+        WaitForSingleObject(renderThread.request, INFINITE);
+        if (renderThread.stop) return 0;
+        renderThread.result = renderThread.module->Render(renderThread.module);
+        SetEvent(renderThread.done);
+    }
+}
+
+bool StartRenderThread() {
+    renderThread.request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    renderThread.done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!renderThread.request || !renderThread.done) return false;
+    renderThread.thread = CreateThread(nullptr, 0, RenderThreadMain, nullptr, 0, nullptr);
+    if (!renderThread.thread) return false;
+    JsonLine("render_thread").Int("thread", (long long)GetThreadId(renderThread.thread)).Write();
+    return true;
+}
+
+void LogRates(const char* when, const VisModule* module) {
+    JsonLine("rates").Str("when", when).Int("sample_rate", module->sampleRate)
+        .Int("channels", module->channelCount).Write();
+}
+
+}  // namespace
+
+unsigned QuirkFromName(const std::string& name) {
+    for (const QuirkName& quirk : kQuirkNames)
+        if (name == quirk.name) return quirk.bit;
+    return 0;
+}
+
+bool QuirksValid(const HostOptions& options, std::string& error) {
+    if ((options.quirks & kQuirkIgnoreResult) && options.frames == 0) {
+        error = "--quirk ignore-result needs --frames N: nothing else would end the run";
+        return false;
+    }
+    return true;
+}
+
+bool QuirkOn(unsigned quirk) { return (hostState.options.quirks & quirk) != 0; }
+
+void LogQuirks() {
+    for (const QuirkName& quirk : kQuirkNames)
+        if (QuirkOn(quirk.bit)) JsonLine("quirk").Str("name", quirk.name).Write();
+}
+
+bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer) {
+    if (!QuirkOn(kQuirkSilentPlaylist) || (query != 125 && query != 212)) return false;
+    answer = 0;
+    JsonLine line("query");
+    line.Int("lparam", (long long)query).Int("wparam", (long long)wParam);
+    if (query == 125) line.Int("answer", 0);
+    else line.Null("answer");
+    line.Write();
+    return true;
+}
+
+void QuirksStartThread(VisModule* module, const char* hostClass) {
+    if (!QuirkOn(kQuirkDestroyBeforeQuit) || hostState.options.config) return;
+    ownedHostWindow = CreateWindowExA(0, hostClass, "Smearscope host (main thread)", WS_OVERLAPPEDWINDOW, 1000,
+                                      560, 260, 180, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (ownedHostWindow) module->parentWindow = ownedHostWindow;
+}
+
+void QuirkBeforeQuit(HWND pluginWindow) {
+    if (!ownedHostWindow) return;
+    BOOL destroyed = DestroyWindow(ownedHostWindow);
+    ownedHostWindow = nullptr;
+    // The plug-in keeps the dead handle, as it would in that host.
+    JsonLine("host_window_destroyed").Bool("ok", destroyed != FALSE)
+        .Bool("plugin_window_destroyed", pluginWindow && !IsWindow(pluginWindow)).Write();
+}
+
+void QuirkBeforeInit(VisModule* module) {
+    if (!QuirkOn(kQuirkNoRate)) return;
+    module->sampleRate = 0;
+    module->channelCount = 0;
+    LogRates("init", module);
+}
+
+void QuirkAfterInit(VisModule* module) {
+    if (!QuirkOn(kQuirkNoRate)) return;
+    module->sampleRate = 44100;
+    module->channelCount = 2;
+    LogRates("after_init", module);
+}
+
+int QuirkRender(VisModule* module, void (*dispatch)()) {
+    if (!QuirkOn(kQuirkRenderThread)) return module->Render(module);
+    if (!renderThread.thread && !StartRenderThread()) return module->Render(module);
+    renderThread.module = module;
+    SetEvent(renderThread.request);
+    // This thread owns the plug-in's window: its messages keep flowing while the other thread renders.
+    while (MsgWaitForMultipleObjects(1, &renderThread.done, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        dispatch();
+    return renderThread.result;
+}
+
+void QuirkStopRenderThread() {
+    if (!renderThread.thread) return;
+    renderThread.stop = true;
+    SetEvent(renderThread.request);
+    WaitForSingleObject(renderThread.thread, INFINITE);
+    CloseHandle(renderThread.thread);
+    CloseHandle(renderThread.request);
+    CloseHandle(renderThread.done);
+    renderThread = RenderThread();
+}

@@ -1,0 +1,357 @@
+// The host bench's command line: what to load, how long to run, what to feed and what to record.
+// One table of options drives the parser and --help; malformed values are refused with a reason.
+#include "host/run/options.h"
+#include <windows.h>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sstream>
+#include "host/harness/quirks.h"
+
+namespace {
+
+std::vector<std::string> SplitList(const std::string& text, char separator) {
+    std::vector<std::string> items;
+    std::string item;
+    std::istringstream stream(text);
+    while (std::getline(stream, item, separator))
+        if (!item.empty()) items.push_back(item);
+    return items;
+}
+
+}  // namespace
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long parsed = std::strtol(text.c_str(), &end, 10);
+    // Out of range is refused rather than clamped: 99999999999 frames is a typing error.
+    if (*end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
+    value = (int)parsed;
+    return true;
+}
+
+namespace {
+
+bool ParseFrameRanges(const std::string& text, std::vector<std::pair<int, int>>& ranges) {
+    for (const std::string& item : SplitList(text, ',')) {
+        size_t dash = item.find('-');
+        int first = 0, last = 0;
+        if (dash == std::string::npos) {
+            if (!ParseInt(item, first)) return false;
+            last = first;
+        } else if (!ParseInt(item.substr(0, dash), first) || !ParseInt(item.substr(dash + 1), last)) {
+            return false;
+        }
+        if (first < 1 || last < first) return false;
+        ranges.push_back({first, last});
+    }
+    return !ranges.empty();
+}
+
+bool ParseKeys(const std::string& text, std::vector<KeyPress>& keys) {
+    for (const std::string& item : SplitList(text, ',')) {
+        size_t colon = item.find(':');
+        KeyPress press;
+        if (colon == std::string::npos || !ParseInt(item.substr(0, colon), press.frame) || press.frame < 1)
+            return false;
+        press.virtualKey = KeyNameToVirtualKey(item.substr(colon + 1));
+        if (press.virtualKey == 0) return false;
+        keys.push_back(press);
+    }
+    return true;
+}
+
+bool ParseResizes(const std::string& text, std::vector<Resize>& resizes) {
+    for (const std::string& item : SplitList(text, ',')) {
+        size_t colon = item.find(':'), cross = item.find('x', colon);
+        Resize resize;
+        if (colon == std::string::npos || cross == std::string::npos) return false;
+        if (!ParseInt(item.substr(0, colon), resize.frame) ||
+            !ParseInt(item.substr(colon + 1, cross - colon - 1), resize.width) ||
+            !ParseInt(item.substr(cross + 1), resize.height))
+            return false;
+        if (resize.frame < 1 || resize.width < 0 || resize.height < 0) return false;
+        resizes.push_back(resize);
+    }
+    return true;
+}
+
+// A count for the drills: a whole number from `least` up to a million.
+bool ParseCount(const std::string& text, int& value, int least) {
+    return ParseInt(text, value) && value >= least && value <= 1000000;
+}
+
+bool ParseFailure(const std::string& text, std::vector<FailRule>& failures) {
+    size_t colon = text.find(':');
+    FailRule rule{text.substr(0, colon), 1};
+    if (colon != std::string::npos && (!ParseInt(text.substr(colon + 1), rule.nthCall) || rule.nthCall < 1))
+        return false;
+    static const char* const known[] = {
+        "RegisterClassExA", "ChangeDisplaySettingsA", "CreateWindowExA", "GetDC", "ChoosePixelFormat",
+        "SetPixelFormat", "wglCreateContext", "wglMakeCurrent", "wglDeleteContext", "ReleaseDC",
+        "DestroyWindow", "UnregisterClassA"};
+    for (const char* name : known)
+        if (rule.function == name) {
+            failures.push_back(rule);
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+unsigned KeyNameToVirtualKey(const std::string& name) {
+    if (name.size() == 1 && std::isalpha((unsigned char)name[0])) return (unsigned)std::toupper(name[0]);
+    if (name == "ESC") return VK_ESCAPE;
+    if (name == "SPACE") return VK_SPACE;
+    if (name == "LEFT") return VK_LEFT;
+    if (name == "RIGHT") return VK_RIGHT;
+    if (name == "UP") return VK_UP;
+    if (name == "DOWN") return VK_DOWN;
+    int code;
+    if (ParseInt(name, code) && code > 0 && code < 256) return (unsigned)code;
+    return 0;
+}
+
+bool CaptureWanted(const HostOptions& options, int frame) {
+    if (options.captureDir.empty()) return false;
+    if (options.captureFrames.empty()) return true;
+    for (const auto& range : options.captureFrames)
+        if (frame >= range.first && frame <= range.second) return true;
+    return false;
+}
+
+namespace {
+
+enum class OptionGroup { Run, Drill };
+
+// One option: the parser, --help and the README's option table all follow these rows.
+struct OptionRow {
+    OptionGroup group;
+    const char* name;
+    const char* value;  // the value's placeholder in --help; null for an option without a value
+    const char* help;   // lines separated by '\n'
+    const char* wants;  // what a refused value is told: "NAME wants WANTS, got VALUE"
+    // Applies the value (ignored without one); false when the value is malformed.
+    bool (*apply)(const std::string& value, HostOptions& options);
+};
+
+const OptionRow kOptionRows[] = {
+    {OptionGroup::Run, "--plugin", "PATH", "the plug-in DLL (default vis_Smearscope.dll beside the host)", "",
+     [](const std::string& text, HostOptions& options) { options.pluginPath = text; return true; }},
+    {OptionGroup::Run, "--frames", "N",
+     "end the run after N Render calls (default: until Render returns 1\nor the host window closes)",
+     "a positive number",
+     [](const std::string& text, HostOptions& options) {
+         return ParseInt(text, options.frames) && options.frames >= 1;
+     }},
+    {OptionGroup::Run, "--not-playing", nullptr, "answer the is-playing query with 0", "",
+     [](const std::string&, HostOptions& options) { options.notPlaying = true; return true; }},
+    {OptionGroup::Run, "--audio", "PATH",
+     "a WAV file to play (PCM 8, 16, 24 bit or 32-bit float, mono or stereo);\n"
+     "repeatable, a playlist in order. Without it the built-in demo track\n"
+     "loops. SPACE pauses, LEFT and RIGHT seek 5 s", "",
+     [](const std::string& text, HostOptions& options) { options.audioPaths.push_back(text); return true; }},
+    {OptionGroup::Run, "--spectrum", "KIND",
+     "feed a synthetic signal instead of the player's: const:B | ramp |\nrandom | demo (a signal with a beat)",
+     "const:0..255, ramp, random or demo",
+     [](const std::string& text, HostOptions& options) {
+         options.spectrumGiven = true;
+         if (text == "demo") options.spectrum = SpectrumKind::Demo;
+         else if (text == "ramp") options.spectrum = SpectrumKind::Ramp;
+         else if (text == "random") options.spectrum = SpectrumKind::Random;
+         else if (text.rfind("const:", 0) == 0 && ParseInt(text.substr(6), options.spectrumValue) &&
+                  options.spectrumValue >= 0 && options.spectrumValue <= 255)
+             options.spectrum = SpectrumKind::Constant;
+         else
+             return false;
+         return true;
+     }},
+    {OptionGroup::Run, "--title", "TEXT",
+     "the playlist title the host reports (default: the file name, or\n\"Smearscope demo\")", "",
+     [](const std::string& text, HostOptions& options) {
+         options.title = text;
+         options.titleGiven = true;
+         return true;
+     }},
+    {OptionGroup::Run, "--null-title", nullptr, "report a null title", "",
+     [](const std::string&, HostOptions& options) { options.nullTitle = true; return true; }},
+    {OptionGroup::Run, "--keys", "LIST",
+     "FRAME:KEY,... posted as WM_KEYDOWN before that frame; KEY is a letter,\n"
+     "ESC, SPACE, LEFT, RIGHT, UP, DOWN or a decimal virtual-key code", "FRAME:KEY items",
+     [](const std::string& text, HostOptions& options) { return ParseKeys(text, options.keys); }},
+    {OptionGroup::Run, "--resize", "LIST", "FRAME:WxH,... sets the plug-in window's client size before that frame",
+     "FRAME:WxH items",
+     [](const std::string& text, HostOptions& options) { return ParseResizes(text, options.resizes); }},
+    {OptionGroup::Run, "--move", "LIST",
+     "FRAME:X,Y;... moves the plug-in window's top-left corner before that frame",
+     "FRAME:X,Y items separated by ';'",
+     [](const std::string& text, HostOptions& options) { return ParseMoves(text, options.moves); }},
+    {OptionGroup::Run, "--capture", "DIR", "write presented frames as DIR/frame-NNNNN.png", "",
+     [](const std::string& text, HostOptions& options) { options.captureDir = text; return true; }},
+    {OptionGroup::Run, "--capture-frames", "LIST", "which frames to capture, e.g. 1,5,10-12 (default every frame)",
+     "frame numbers and ranges like 1,5,10-12",
+     [](const std::string& text, HostOptions& options) { return ParseFrameRanges(text, options.captureFrames); }},
+    {OptionGroup::Run, "--config", nullptr, "call Config instead of a run", "",
+     [](const std::string&, HostOptions& options) { options.config = true; return true; }},
+    {OptionGroup::Run, "--dialog", "ACTIONS",
+     "with --config: check:ID, uncheck:ID, set:ID=TEXT, ok, cancel, in order\n"
+     "(without it the dialog is left to the user)", "",
+     [](const std::string& text, HostOptions& options) {
+         options.dialogActions = SplitList(text, ',');
+         return true;
+     }},
+    {OptionGroup::Run, "--fail", "NAME[:N]",
+     "make the N-th call (default 1st) of NAME fail; repeatable. NAME is one of\n"
+     "RegisterClassExA ChangeDisplaySettingsA CreateWindowExA GetDC\n"
+     "ChoosePixelFormat SetPixelFormat wglCreateContext wglMakeCurrent\n"
+     "wglDeleteContext ReleaseDC DestroyWindow UnregisterClassA",
+     "NAME[:N] with a supported function name",
+     [](const std::string& text, HostOptions& options) { return ParseFailure(text, options.failures); }},
+    {OptionGroup::Run, "--no-pause", nullptr, "skip the plug-in's Sleep calls (the pause is still recorded)", "",
+     [](const std::string&, HostOptions& options) { options.noPause = true; return true; }},
+    {OptionGroup::Run, "--clock-step", "MS",
+     "the plug-in's tick count and the play position come from a clock that\n"
+     "starts at a fixed value and advances MS ms at each Render",
+     "a positive number of milliseconds",
+     [](const std::string& text, HostOptions& options) {
+         return ParseInt(text, options.clockStepMs) && options.clockStepMs > 0;
+     }},
+    {OptionGroup::Run, "--quirk", "NAME",
+     "behave as other hosts or drivers do; repeatable. config-before-init (Config\n"
+     "before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second "
+     "thread),\n"
+     "silent-playlist (position 0, title null), destroy-before-quit (the host\n"
+     "window goes before Quit), ignore-result (Render goes on after 1; needs\n"
+     "--frames), no-rate (sample rate and channels 0 during Init),\n"
+     "swap-exchange (the back buffer holds noise after each swap),\n"
+     "software-accum (every pixel format with accumulation is the system's\n"
+     "software renderer), mixed-accum (all but the last such format are)",
+     "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
+     "swap-exchange, software-accum or mixed-accum",
+     [](const std::string& text, HostOptions& options) {
+         options.quirks |= QuirkFromName(text);
+         return QuirkFromName(text) != 0;
+     }},
+    {OptionGroup::Run, "--log", "PATH", "write one JSON object per line for everything the host saw", "",
+     [](const std::string& text, HostOptions& options) { options.logPath = text; return true; }},
+    {OptionGroup::Run, "--bench", nullptr,
+     "print frames, frames per second, pause, work and OpenGL calls per\n"
+     "Render, peak memory and GDI, USER and handle counts after the run", "",
+     [](const std::string&, HostOptions& options) { options.bench = true; return true; }},
+    {OptionGroup::Run, "--bench-json", "PATH", "the same figures as JSON (implies --bench)", "",
+     [](const std::string& text, HostOptions& options) {
+         options.benchJsonPath = text;
+         options.bench = true;
+         return true;
+     }},
+    {OptionGroup::Run, "--help", nullptr, "this text", "",
+     [](const std::string&, HostOptions& options) { options.help = true; return true; }},
+
+    {OptionGroup::Drill, "--runs", "N", "N visualisation runs (Init, frames, Quit) per load", "a positive number",
+     [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.runs, 1); }},
+    {OptionGroup::Drill, "--reloads", "N",
+     "load, run and free the library N times\n(both log resource counts after each run and each unload)",
+     "a positive number",
+     [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.reloads, 1); }},
+    {OptionGroup::Drill, "--title-file", "PATH", "the title's bytes come from PATH (up to its first NUL)", "",
+     [](const std::string& text, HostOptions& options) { options.soak.titleFile = text; return true; }},
+    {OptionGroup::Drill, "--title-changes", nullptr, "a different title, of a different length, every frame", "",
+     [](const std::string&, HostOptions& options) { options.soak.titleChanges = true; return true; }},
+    {OptionGroup::Drill, "--playing-flap", nullptr, "answer is-playing 1 and 0 on alternate frames", "",
+     [](const std::string&, HostOptions& options) { options.soak.playingFlap = true; return true; }},
+    {OptionGroup::Drill, "--random-keys", "N",
+     "N key-downs over every code but Escape, 100 a frame from frame 2", "a count",
+     [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.randomKeys, 0); }},
+    {OptionGroup::Drill, "--key-storm", "KEY:N",
+     "KEY held: N key-downs with the repeat bit, in one frame; repeatable", "KEY:COUNT",
+     [](const std::string& text, HostOptions& options) {
+         size_t colon = text.find(':');
+         KeyStorm storm{colon == std::string::npos ? 0u : KeyNameToVirtualKey(text.substr(0, colon)), 0};
+         if (storm.virtualKey == 0 || !ParseCount(text.substr(colon + 1), storm.count, 1)) return false;
+         options.soak.keyStorms.push_back(storm);
+         return true;
+     }},
+    {OptionGroup::Drill, "--resize-storm", "N",
+     "N quick random resizes (0 to 1600 pixels), 50 a frame from frame 2", "a count",
+     [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.resizeStorm, 0); }},
+    {OptionGroup::Drill, "--call-order", "NAME",
+     "render-after-quit | quit-without-init | init-twice | config-during-run",
+     "render-after-quit, quit-without-init, init-twice or config-during-run",
+     [](const std::string& text, HostOptions& options) {
+         CallOrder& order = options.soak.callOrder;
+         if (text == "render-after-quit") order = CallOrder::RenderAfterQuit;
+         else if (text == "quit-without-init") order = CallOrder::QuitWithoutInit;
+         else if (text == "init-twice") order = CallOrder::InitTwice;
+         else if (text == "config-during-run") order = CallOrder::ConfigDuringRun;
+         else return false;
+         return true;
+     }},
+};
+
+const OptionRow* FindOption(const std::string& name) {
+    for (const OptionRow& row : kOptionRows)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+// "  NAME VALUE", padded to the help column, then the help; its later lines start at that column.
+void AppendUsageRows(OptionGroup group, std::string& text) {
+    const size_t kHelpColumn = 25;
+    for (const OptionRow& row : kOptionRows) {
+        if (row.group != group) continue;
+        std::string line = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
+        line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
+        for (const char* help = row.help; *help; ++help)
+            line += *help == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, *help);
+        text += line + "\n";
+    }
+}
+
+}  // namespace
+
+bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "-h") option = "--help";  // the short form most tools take
+        const OptionRow* row = FindOption(option);
+        if (!row) {
+            error = "unknown option " + option + " (see --help)";
+            return false;
+        }
+        std::string text;
+        if (row->value) {
+            if (i + 1 >= argc) {
+                error = option + " needs a value";
+                return false;
+            }
+            text = argv[++i];
+        }
+        if (!row->apply(text, options)) {
+            error = option + " wants " + row->wants + ", got " + text;
+            return false;
+        }
+    }
+    if (!options.captureFrames.empty() && options.captureDir.empty()) {
+        error = "--capture-frames needs --capture DIR";
+        return false;
+    }
+    return true;
+}
+
+std::string HostUsage() {
+    std::string text =
+        "smearscope-host: runs a visualisation plug-in as the player does and records what it does.\n"
+        "Options:\n";
+    AppendUsageRows(OptionGroup::Run, text);
+    text +=
+        "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"
+        "3 crash in the plug-in; 4 the configuration dialog did not appear; 5 a capture could not be written.\n"
+        "Reliability drills:\n";
+    AppendUsageRows(OptionGroup::Drill, text);
+    return text;
+}

@@ -1,0 +1,63 @@
+// The host bench's command line: what to load, how long to run, what to feed and what to record.
+// Parsing only; the run loop reads the result.
+#pragma once
+#include <string>
+#include <vector>
+#include "host/run/soak.h"
+#include "host/run/window_moves.h"
+
+enum class SpectrumKind { Demo, Ramp, Constant, Random };
+
+struct KeyPress {
+    int frame;
+    unsigned virtualKey;
+};
+
+struct Resize {
+    int frame;
+    int width, height;
+};
+
+struct FailRule {
+    std::string function;
+    int nthCall;  // 1-based
+};
+
+struct HostOptions {
+    std::string pluginPath;          // empty: vis_Smearscope.dll beside the host
+    int frames = 0;                  // 0: until Render returns 1 or the host window closes
+    bool notPlaying = false;
+    SpectrumKind spectrum = SpectrumKind::Demo;
+    int spectrumValue = 0;           // for SpectrumKind::Constant
+    bool spectrumGiven = false;      // --spectrum: the synthetic signal instead of the player's
+    std::vector<std::string> audioPaths;  // the playlist; empty: the built-in demo track
+    std::string title = "Smearscope demo";
+    bool titleGiven = false;
+    bool nullTitle = false;
+    std::vector<KeyPress> keys;
+    std::vector<Resize> resizes;
+    std::vector<Move> moves;
+    std::string captureDir;
+    std::vector<std::pair<int, int>> captureFrames;  // inclusive ranges; empty: every frame
+    bool config = false;
+    std::vector<std::string> dialogActions;
+    std::vector<FailRule> failures;
+    bool noPause = false;
+    int clockStepMs = 0;             // --clock-step: 0 keeps the real clock
+    std::string logPath;
+    unsigned quirks = 0;             // kQuirk* bits of host/harness/quirks.h
+    bool bench = false;              // print timing, memory and resource figures after the run
+    std::string benchJsonPath;       // and write them here as JSON
+    bool help = false;
+    SoakOptions soak;
+};
+
+// A whole decimal number and nothing else.
+bool ParseInt(const std::string& text, int& value);
+// Parses argv; on a malformed option returns false with a one-line reason in error.
+bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
+bool CaptureWanted(const HostOptions& options, int frame);
+// The virtual-key code for a key name of --keys, or 0 when the name is unknown.
+unsigned KeyNameToVirtualKey(const std::string& name);
+// The --help text: every option with its help, and the exit statuses.
+std::string HostUsage();

@@ -1,0 +1,236 @@
+// The visualisation thread: Init, the frames and Quit (or Config) as the player calls them, with
+// the plug-in window's messages dispatched between calls and the keys and resizes asked for.
+#include "host/run/vis_thread.h"
+#include <atomic>
+#include "host/sound/audio_feed.h"
+#include "host/run/bench.h"
+#include "host/harness/dialog_driver.h"
+#include "host/run/exit_status.h"
+#include "host/run/host_clock.h"
+#include "host/run/host_state.h"
+#include "host/run/host_window.h"
+#include "host/run/json_log.h"
+#include "host/harness/message_boxes.h"
+#include "host/harness/plugin_hooks.h"
+#include "host/harness/quirks.h"
+#include "host/run/soak.h"
+#include "host/sound/synthetic_spectrum.h"
+
+namespace {
+
+VisModule* module = nullptr;
+std::string pluginClass;                 // the header's description: the plug-in's window class
+std::atomic<int> visExitStatus{kExitContractKept};
+std::string visFailure;                  // reason for visExitStatus, written by the vis thread
+int loadNumber = 0;
+int runNumber = 0;
+
+struct WindowSearch {
+    const char* className;
+    HWND found;
+    HWND fallback;
+};
+
+BOOL CALLBACK FindPluginWindow(HWND window, LPARAM param) {
+    auto* search = (WindowSearch*)param;
+    char className[256] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (lstrcmpA(className, search->className) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    if (!search->fallback && IsWindowVisible(window) && lstrcmpA(className, "#32770") != 0) search->fallback = window;
+    return TRUE;
+}
+
+// The plug-in's window: its class is the description; else the visible top-level window of this thread.
+HWND PluginWindow() {
+    WindowSearch search{pluginClass.c_str(), nullptr, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindPluginWindow, (LPARAM)&search);
+    return search.found ? search.found : search.fallback;
+}
+
+void DispatchThreadMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            JsonLine("wm_quit").Int("exit_code", (long long)message.wParam).Write();
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void LogWindow(HWND window) {
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    JsonLine("window").Int("x", outer.left).Int("y", outer.top).Int("client_width", client.right)
+        .Int("client_height", client.bottom).Int("style", (DWORD)GetWindowLongA(window, GWL_STYLE))
+        .Int("exstyle", (DWORD)GetWindowLongA(window, GWL_EXSTYLE)).Write();
+}
+
+void PostKeys(int frame) {
+    for (const KeyPress& press : hostState.options.keys) {
+        if (press.frame != frame) continue;
+        HWND window = PluginWindow();
+        UINT scan = MapVirtualKeyA(press.virtualKey, MAPVK_VK_TO_VSC);
+        bool extended = press.virtualKey >= VK_PRIOR && press.virtualKey <= VK_DOWN;
+        // A single press: repeat count 1, the scan code, the extended bit for the arrow block.
+        LPARAM lParam = 1 | ((LPARAM)(scan & 0xFF) << 16) | (extended ? (1 << 24) : 0);
+        JsonLine("key").Int("frame", frame).Int("wparam", press.virtualKey).Int("lparam", (long long)lParam)
+            .Bool("delivered", window != nullptr).Write();
+        if (window) PostMessageA(window, WM_KEYDOWN, press.virtualKey, lParam);
+    }
+}
+
+void ApplyResizes(int frame) {
+    for (const Resize& resize : hostState.options.resizes) {
+        if (resize.frame != frame) continue;
+        HWND window = PluginWindow();
+        if (!window) continue;
+        RECT rect = {0, 0, resize.width, resize.height};
+        AdjustWindowRectEx(&rect, (DWORD)GetWindowLongA(window, GWL_STYLE), FALSE,
+                           (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
+        SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(window, &client);
+        JsonLine("resize").Int("frame", frame).Int("client_width", client.right)
+            .Int("client_height", client.bottom).Write();
+    }
+}
+
+void SetVisFailure(int status, const std::string& reason) {
+    if (visExitStatus != kExitContractKept) return;
+    visFailure = reason;
+    visExitStatus = status;
+}
+
+void RunConfig(const std::vector<std::string>& actions);
+
+int CallInit() {
+    QuirkBeforeInit(module);
+    BenchBeforeInit();
+    hostState.currentCallback = "Init";
+    int initResult = module->Init(module);
+    hostState.currentCallback = nullptr;
+    QuirkAfterInit(module);
+    JsonLine("init").Int("result", initResult).Write();
+    if (initResult != 0)
+        SetVisFailure(kExitLoadOrContract, "Init returned " + std::to_string(initResult) + ", not 0");
+    if (HWND window = PluginWindow()) LogWindow(window);
+    return initResult;
+}
+
+int CallRender(int frame) {
+    // The spectrum and the plug-in see one clock reading per frame.
+    HostClockAdvance();
+    if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
+    AudioFeedFill(frame, module->spectrumData, module->waveformData);
+    hostState.framePauseMs = 0;
+    hostState.frameSleptMs = 0;
+    hostState.frame = frame;
+    hostState.currentCallback = "Render";
+    BenchFrameStart();
+    int result = QuirkRender(module, DispatchThreadMessages);
+    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+    hostState.currentCallback = nullptr;
+    hostState.frame = 0;
+    JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
+    return result;
+}
+
+void RunFrames() {
+    for (int frame = 1;; ++frame) {
+        DispatchThreadMessages();
+        PostKeys(frame);
+        SoakBeforeFrame(PluginWindow(), frame);
+        DispatchThreadMessages();
+        ApplyResizes(frame);
+        if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
+        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
+            RunConfig(hostState.options.dialogActions);
+        int result = CallRender(frame);
+        if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
+        if (result != 0 && result != 1) {
+            SetVisFailure(kExitLoadOrContract,
+                          "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
+            break;
+        }
+        if (frame == hostState.options.frames || HostWindowClosing()) break;
+    }
+    QuirkStopRenderThread();
+}
+
+// One run: Init, frames, Quit, in the order --call-order asks for; logs the frames it drew.
+void RunVisualisation(int load, int run) {
+    const CallOrder order = hostState.options.soak.callOrder;
+    const int swapsBefore = hostState.swaps;
+    if (QuirkOn(kQuirkConfigBeforeInit))
+        RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
+                                                          : hostState.options.dialogActions);
+    if (order != CallOrder::QuitWithoutInit) {
+        int initResult = CallInit();
+        if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
+        if (initResult == 0) RunFrames();
+    }
+    DispatchThreadMessages();
+    QuirkBeforeQuit(PluginWindow());
+    JsonLine("quit").Write();
+    hostState.currentCallback = "Quit";
+    module->Quit(module);
+    hostState.currentCallback = nullptr;
+    // The window's destruction posts the thread's quit message; let the log see it.
+    DispatchThreadMessages();
+    BenchAfterQuit();
+    if (order == CallOrder::RenderAfterQuit)
+        for (int frame = 1; frame <= 3; ++frame) CallRender(frame);
+    JsonLine("run").Int("run", run).Int("load", load).Int("frames_drawn", hostState.swaps - swapsBefore).Write();
+    LogResources("run", load, run);
+}
+
+void RunConfig(const std::vector<std::string>& actions) {
+    DialogDriverStart(module->parentWindow, actions);
+    hostState.currentCallback = "Config";
+    module->Config(module);
+    hostState.currentCallback = nullptr;
+    DialogDriverStop();
+    if (!DialogDriverSawDialog()) {
+        SetVisFailure(kExitNoDialog, "Config returned without showing its dialog");
+        return;
+    }
+    INT_PTR result = PluginImportsDialogBox() ? LastDialogResult() : DialogDriverEndAction();
+    JsonLine("config_result").Int("result", (long long)result).Bool("dialog", true).Write();
+}
+
+DWORD WINAPI VisualisationThread(LPVOID) {
+    QuirksStartThread(module, kHostClass);
+    const bool dialogExpected = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit) ||
+                                hostState.options.soak.callOrder == CallOrder::ConfigDuringRun;
+    InstallMessageBoxHook(dialogExpected ? module->parentWindow : nullptr);
+    if (hostState.options.config) RunConfig(hostState.options.dialogActions);
+    else
+        for (int run = 0; run < hostState.options.soak.runs && visExitStatus == kExitContractKept; ++run)
+            RunVisualisation(loadNumber, ++runNumber);
+    RemoveMessageBoxHook();
+    return 0;
+}
+
+
+}  // namespace
+
+HANDLE StartVisualisationThread(VisModule* pluginModule, const std::string& windowClass, int load) {
+    module = pluginModule;
+    pluginClass = windowClass;
+    loadNumber = load;
+    return CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
+}
+
+int VisualisationFailure(std::string& reason) {
+    reason = visFailure;
+    return visExitStatus;
+}
+
+int VisualisationRuns() { return runNumber; }

@@ -1,0 +1,75 @@
+// The player as the host runs it. Frames (visualisation thread) and queries and keys (main thread)
+// reach the one player through this file, under one lock.
+#include "host/sound/audio_feed.h"
+#include <mutex>
+#include "host/run/json_log.h"
+#include "host/sound/player.h"
+
+namespace {
+Player* player = nullptr;
+std::mutex playerLock;
+bool spectrumOverride = false;
+const double kSeekSeconds = 5.0;
+
+int PeakBin(const unsigned char* bins) {
+    int best = 0;
+    for (int k = 1; k < 576; ++k)
+        if (bins[k] > bins[best]) best = k;
+    return best;
+}
+}  // namespace
+
+void AudioFeedStart(const HostOptions& options) {
+    if (options.spectrumGiven && options.audioPaths.empty()) return;
+    spectrumOverride = options.spectrumGiven;
+    std::lock_guard<std::mutex> hold(playerLock);
+    player = new Player();
+    player->Open(options.audioPaths, options.titleGiven ? options.title : std::string());
+}
+
+void AudioFeedStop() {
+    std::lock_guard<std::mutex> hold(playerLock);
+    delete player;
+    player = nullptr;
+}
+
+bool AudioFeedActive() { return player != nullptr; }
+
+void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]) {
+    std::lock_guard<std::mutex> hold(playerLock);
+    if (!player) return;
+    player->Update();
+    if (spectrumOverride) return;
+    player->Fill(spectrum, waveform);
+    JsonLine("spectrum").Int("frame", frame).Num("position", player->PositionSeconds())
+        .Int("peak_bin_left", PeakBin(spectrum[0])).Int("peak_bin_right", PeakBin(spectrum[1]))
+        .Int("bin2", spectrum[0][2]).Write();
+}
+
+bool AudioFeedPlaying() {
+    std::lock_guard<std::mutex> hold(playerLock);
+    return player && player->Playing();
+}
+
+int AudioFeedIndex() {
+    std::lock_guard<std::mutex> hold(playerLock);
+    return player ? player->Index() : 0;
+}
+
+const char* AudioFeedTitle(long long index) {
+    std::lock_guard<std::mutex> hold(playerLock);
+    return player ? player->TitleAt(index) : "";
+}
+
+void AudioFeedKey(WPARAM key) {
+    std::lock_guard<std::mutex> hold(playerLock);
+    if (!player || player->Empty()) return;
+    if (key == VK_SPACE) {
+        player->TogglePause();
+        JsonLine("pause").Bool("paused", player->Paused()).Num("position", player->PositionSeconds()).Write();
+    } else if (key == VK_LEFT || key == VK_RIGHT) {
+        const double seconds = key == VK_LEFT ? -kSeekSeconds : kSeekSeconds;
+        player->Seek(seconds);
+        JsonLine("seek").Num("seconds", seconds).Num("position", player->PositionSeconds()).Write();
+    }
+}

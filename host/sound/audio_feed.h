@@ -1,0 +1,19 @@
+// The player as the host runs it: the playlist on the visualisation thread's frames, the queries
+// and forwarded keys on the main thread, one lock between them.
+#pragma once
+#include <windows.h>
+#include "host/run/options.h"
+
+// Starts the player when the run wants one: --audio files, or no --spectrum (the demo track).
+void AudioFeedStart(const HostOptions& options);
+void AudioFeedStop();
+bool AudioFeedActive();
+// Before each Render: advances the playlist and fills the blocks (unless --spectrum overrides
+// them), logging the spectrum's peaks as a spectrum event.
+void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]);
+bool AudioFeedPlaying();
+int AudioFeedIndex();
+// Stays readable while the player lives.
+const char* AudioFeedTitle(long long index);
+// A key forwarded to the host window: SPACE pauses and resumes, LEFT and RIGHT seek 5 s.
+void AudioFeedKey(WPARAM key);

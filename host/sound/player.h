@@ -1,0 +1,65 @@
+// The host's player: a playlist of WAV files (or the built-in demo track), its play position on
+// the clock, pause and seek, audio output when a device exists, and the blocks a plug-in reads.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "host/sound/wav_format.h"
+
+struct PlaylistEntry {
+    std::string title;
+    AudioClip clip;
+};
+
+struct SpectrumAnalyser;
+
+class Player {
+public:
+    Player();
+    ~Player();
+    // Loads each file; one that cannot be read gets a one-line error on stderr naming it and its
+    // fault (and an audio_error log event), and the rest still play. Each entry that starts is
+    // logged as a track event. Not thread-safe: callers on two threads hold a lock of their own. With no files, the demo track plays, looping.
+    void Open(const std::vector<std::string>& paths, const std::string& titleOverride);
+    // Starts the first entry: the play clock runs from here.
+    void Start();
+    bool Empty() const { return entries.empty(); }
+    // Advances to the next entry when the current one has ended; call before each frame.
+    void Update();
+    bool Playing() const { return started && !Empty() && !paused && !finished; }
+    int Index() const { return index; }
+    const char* Title() const { return Empty() ? "" : entries[index].title.c_str(); }
+    // The title of any entry; the current one's for an index out of range. Stays valid while the
+    // player lives.
+    const char* TitleAt(long long entry) const {
+        return entry >= 0 && entry < (long long)entries.size() ? entries[size_t(entry)].title.c_str() : Title();
+    }
+    double PositionSeconds() const;
+    void TogglePause();
+    void Seek(double seconds);
+    bool Paused() const { return paused; }
+    bool AudioOutput() const { return waveOut != nullptr; }
+    // The blocks at the current position: 576 bytes per channel each.
+    void Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]);
+
+private:
+    double Now() const;
+    void StartEntry(int entry, double offsetSeconds);
+    void StartAudio(double offsetSeconds);
+    void StopAudio();
+
+    std::vector<PlaylistEntry> entries;
+    bool loop = false;
+    int index = 0;
+    bool paused = false;
+    bool finished = false;
+    bool started = false;
+    double entryStart = 0.0;   // clock time at which the entry's position 0 would have played
+    double pausedAt = 0.0;
+    void* waveOut = nullptr;    // HWAVEOUT, when an output device exists
+    bool noOutput = false;      // opening the output failed once: the clock alone keeps time
+    void* waveHeader = nullptr;
+    std::vector<int16_t> pcm;
+    SpectrumAnalyser* analyser;
+    std::vector<float> window;
+};
