@@ -3,11 +3,23 @@
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${SMEARSCOPE_BUILD:-$top/build}
 
-# The product is always the i686 build. Where this machine's kernel refuses 32-bit programs
-# (so wine32 cannot start), the tests run an x86_64 build of the same sources under wine64.
+# The product is always the i686 build. Two routes test it: "wine32" runs it directly, where this
+# machine's kernel runs 32-bit programs; "emulated" runs an x86_64 build of the same sources (the twin)
+# under wine64 here and the product in an emulated PC. SMEARSCOPE_ROUTE forces one; the default follows
+# the kernel. Prints the architecture the Wine tests run here.
+smearscope_runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 smearscope_run_arch() {
-  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+  case "${SMEARSCOPE_ROUTE:-}" in
+    emulated) echo x86_64 ;;
+    wine32)
+      smearscope_runs_32bit && { echo i686; return 0; }
+      echo "SMEARSCOPE_ROUTE=wine32: this kernel runs no 32-bit programs (/lib/ld-linux.so.2 does not start); use SMEARSCOPE_ROUTE=emulated or leave it unset" >&2
+      return 1 ;;
+    '') if smearscope_runs_32bit; then echo i686; else echo x86_64; fi ;;
+    *) echo "SMEARSCOPE_ROUTE is '$SMEARSCOPE_ROUTE'; it takes wine32 or emulated" >&2; return 1 ;;
+  esac
 }
+smearscope_route_name() { if [ "$1" = i686 ]; then echo wine32; else echo emulated; fi; }
 
 # $2: ON to build the tests too (only the arch that runs here needs them).
 smearscope_build_arch() {
@@ -23,17 +35,18 @@ smearscope_build_arch() {
   grep -E 'warning:' "$build/$arch/build.log" | grep -v kissfft | head -n 20 || true
 }
 
-# The shipped i686 DLL; its tests too where they can run here.
+# The shipped i686 DLL and the x86_64 twin, each with its tests where they run here: the twin is built
+# on both routes, since the product suite compares the i686 frames with its frames.
 smearscope_build_product() {
   run_arch=$(smearscope_run_arch)
   if [ "$run_arch" = i686 ]; then smearscope_build_arch i686; else smearscope_build_arch i686 OFF; fi
 }
 
 smearscope_build() {
-  run_arch=$(smearscope_run_arch)
-  bash "$top/scripts/setup" i686 "$run_arch"
+  # NOTE: the set-up comes first: on a fresh machine the 32-bit loader arrives with it.
+  bash "$top/scripts/setup" i686 x86_64
   smearscope_build_product
-  [ "$run_arch" = i686 ] || smearscope_build_arch "$run_arch"
+  if [ "$run_arch" = i686 ]; then smearscope_build_arch x86_64 OFF; else smearscope_build_arch x86_64; fi
   bin="$build/$run_arch/bin"
 }
 

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The payload's run.sh: every tests/guest/*_suite.sh in turn, each given the folder of i686 binaries
-# (SMEARSCOPE_DIST names the packager's output when the payload holds one). Fails if any suite fails.
+# The payload's run.sh: the suites named in the file "suites" (tests/guest/NAME_suite.sh) in turn, each
+# given the folder of i686 binaries (SMEARSCOPE_DIST names the packager's output when the payload holds
+# one). Fails if any suite fails or is missing.
 cd "$(dirname "$0")"
 # Settings from outside, e.g. SMEARSCOPE_CASES to run some cases only.
 [ -f suite.env ] && . ./suite.env
 export SMEARSCOPE_REFERENCE=$PWD/reference
 [ -d dist ] && export SMEARSCOPE_DIST=$PWD/dist
 status=0
-for suite in tests/guest/*_suite.sh; do
+for name in $(cat suites); do
+  suite=tests/guest/${name}_suite.sh
+  [ -f "$suite" ] || { echo "FAIL $name: no suite $suite in the payload"; status=1; continue; }
   started=$(date +%s)
   echo "== $(basename "$suite" .sh)"
   bash "$suite" "$PWD/bin" || status=1

@@ -5,7 +5,7 @@
 #
 #   installer_suite.sh BIN_DIR    BIN_DIR holds smearscope-host.exe and the vis_Smearscope.dll
 #                                 that the setup program carries
-# Environment: SMEARSCOPE_DIST (the packager's output; without it the suite says SKIP), WINE (the
+# Environment: SMEARSCOPE_DIST (the packager's output; without it the suite fails), WINE (the
 # Wine loader, default wine), OUT (each case's files are kept under $OUT/installer).
 set -uo pipefail
 [ $# = 1 ] || { sed -n '2,10p' "$0" >&2; exit 2; }

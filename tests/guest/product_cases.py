@@ -7,20 +7,18 @@
 #                                        run only the cases with frames and keep them in REF_DIR (the
 #                                        x86_64 twin's frames, which the i686 build's must equal)
 # Environment: WINE (the Wine loader, default "wine"), OUT (where each case keeps its folder, default a
-# temporary one), SMEARSCOPE_REFERENCE (REF_DIR for the frame cases; without it they say SKIP),
+# temporary one), SMEARSCOPE_REFERENCE (REF_DIR for the frame cases; without it they fail),
 # SMEARSCOPE_CASES (a regular expression: only the cases whose names match).
 import json
 import os
 import re
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
 import time
-import zlib
 
-from guest_common import read_expected, settings_text, winpath
+from guest_common import frame_difference, read_expected, settings_text, winpath
 
 HOST_TIMEOUT = int(os.environ.get("SMEARSCOPE_HOST_TIMEOUT", "600"))
 SECTION = b"[Korvath's OpenGL Smearscope]\r\n"
@@ -33,64 +31,6 @@ def expected_box(stage, call):
             if fields[0] == stage and fields[1] == call:
                 return {"title": fields[2], "style": int(fields[3]), "text": fields[4]}
     raise KeyError(stage + " " + call)
-
-
-# PNG as the host writes it: 8-bit RGB or RGBA, not interlaced. Returns (width, height, rows of bytes).
-def read_png(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError(path + ": not a PNG")
-    at, idat, width = 8, b"", 0
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
-            if depth != 8 or colour not in (2, 6) or interlace:
-                raise ValueError("%s: depth %d colour %d interlace %d" % (path, depth, colour, interlace))
-            step = 3 if colour == 2 else 4
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    raw, stride, rows, previous = zlib.decompress(idat), width * step, [], bytearray(width * step)
-    for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for x in range(stride):
-            a = line[x - step] if x >= step else 0
-            b = previous[x]
-            c = previous[x - step] if x >= step else 0
-            if kind == 1:
-                line[x] = (line[x] + a) & 255
-            elif kind == 2:
-                line[x] = (line[x] + b) & 255
-            elif kind == 3:
-                line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(line[i] for i in range(stride) if i % step < 3))
-        previous = line
-    return width, height, rows
-
-
-def frame_difference(path, reference):
-    """(differing pixels, largest channel difference, pixels) between two PNG files."""
-    w1, h1, a = read_png(path)
-    w2, h2, b = read_png(reference)
-    if (w1, h1) != (w2, h2):
-        return None
-    pixels, largest = 0, 0
-    for ra, rb in zip(a, b):
-        if ra == rb:
-            continue
-        for x in range(0, len(ra), 3):
-            d = max(abs(ra[x + i] - rb[x + i]) for i in range(3))
-            if d:
-                pixels += 1
-                largest = max(largest, d)
-    return pixels, largest, w1 * h1
 
 
 class Run:
@@ -445,7 +385,8 @@ def main(argv):
             if reference and os.path.isdir(reference):
                 compare_frames(last, name, reference, check)
             else:
-                print("SKIP %s-frames: no reference frames" % name)
+                # A comparison that cannot run is a failure: a pass would claim frames nobody compared.
+                check.failures.append("no reference frames from the x86_64 twin (%s)" % (reference or "SMEARSCOPE_REFERENCE unset"))
         if check.failures:
             failed += 1
             print("FAIL %s: %s (see %s)" % (name, "; ".join(check.failures), last.folder))

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+# The golden scenarios (tests/goldens/scenarios.txt) run by a host and plug-in pair under Wine, their
+# frames checked against one architecture's recorded set pixel for pixel, or recorded as that set.
+#
+#   golden_cases.py BIN_DIR SCENARIOS GOLDEN_SET   one "PASS golden-NAME" / "FAIL golden-NAME: reason" a scenario
+#   golden_cases.py --record BIN_DIR SCENARIOS GOLDEN_SET
+#                                       write the frames as GOLDEN_SET/NAME/frame-NNNNN.png instead
+# SCENARIOS is tests/goldens/scenarios.txt, GOLDEN_SET tests/goldens/ARCH. Environment: WINE (default "wine"), OUT (each run's folder is kept
+# under $OUT/golden), SMEARSCOPE_CASES (a regular expression on "golden-NAME"), SMEARSCOPE_JOBS (host
+# runs at once, default the CPU count). Draws on softpipe: see RASTERISER.
+import concurrent.futures
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+from guest_common import frame_difference, winpath
+
+# NOTE: llvmpipe compiles for the CPU it finds, so its last bits follow the CPU: an i686 frame drawn
+# in the emulated PC and on a real CPU differed in up to 141,299 pixels. Softpipe is plain compiled C
+# (x87 on Debian's i386 Mesa, SSE2 on amd64) and gave the same bits on both, so a set recorded on
+# softpipe holds on any machine of the same architecture, and either route can check it.
+RASTERISER = "softpipe"
+HOST_TIMEOUT = int(os.environ.get("SMEARSCOPE_HOST_TIMEOUT", "1800"))
+
+
+def load_scenarios(path):
+    """(name, frames, options) for each row of scenarios.txt: name | frames | host options."""
+    scenarios = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if not line or line.startswith("#"):
+                continue
+            name, frames, options = (field.strip() for field in (line.split("|", 2) + ["", ""])[:3])
+            scenarios.append((name, [int(frame) for frame in frames.split(",")], options.split()))
+    return scenarios
+
+
+def run_scenario(bin_dir, folder, frames, options):
+    """Runs the host for one scenario in a fresh folder; returns an error text, or None."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copy(os.path.join(bin_dir, "vis_Smearscope.dll"), folder)
+    command = [os.environ.get("WINE", "wine"), os.path.join(bin_dir, "smearscope-host.exe"),
+               "--plugin", winpath(os.path.join(folder, "vis_Smearscope.dll")),
+               "--clock-step", "40", "--no-pause", "--frames", str(max(frames)),
+               "--capture", winpath(os.path.join(folder, "capture")),
+               "--capture-frames", ",".join(map(str, frames))] + options
+    environment = dict(os.environ, GALLIUM_DRIVER=RASTERISER)
+    with open(os.path.join(folder, "output.txt"), "wb") as out:
+        try:
+            status = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                    cwd=folder, env=environment, timeout=HOST_TIMEOUT).returncode
+        except subprocess.TimeoutExpired:
+            return "the host did not end within %d s" % HOST_TIMEOUT
+    if status != 0:
+        return "the host ended with status %d (see %s)" % (status, folder)
+    return None
+
+
+def frame_name(frame):
+    return "frame-%05d.png" % frame
+
+
+def check_scenario(folder, golden, frames):
+    failures, notes = [], []
+    for frame in frames:
+        expected = os.path.join(golden, frame_name(frame))
+        actual = os.path.join(folder, "capture", frame_name(frame))
+        if not os.path.exists(expected):
+            failures.append("no golden " + expected)
+        elif not os.path.exists(actual):
+            failures.append("frame %d was not captured" % frame)
+        else:
+            difference = frame_difference(actual, expected)
+            if difference is None:
+                failures.append("frame %d has another size than the golden" % frame)
+            elif difference[0]:
+                failures.append("frame %d: %d of %d pixels differ, by up to %d" % (frame, difference[0], difference[2], difference[1]))
+            else:
+                notes.append(str(frame))
+    return failures, notes
+
+
+def main(argv):
+    record = argv[:1] == ["--record"]
+    if record:
+        argv = argv[1:]
+    if len(argv) != 3:
+        print("usage: golden_cases.py [--record] BIN_DIR SCENARIOS GOLDEN_SET", file=sys.stderr)
+        return 2
+    bin_dir, scenarios_file, golden_set = (os.path.abspath(arg) for arg in argv)
+    out = os.path.join(os.path.abspath(os.environ.get("OUT") or tempfile.mkdtemp(prefix="smearscope-golden-")), "golden")
+    only = re.compile(os.environ.get("SMEARSCOPE_CASES", ""))
+    scenarios = [s for s in load_scenarios(scenarios_file) if only.search("golden-" + s[0])]
+    if not scenarios:
+        print("FAIL golden: no scenario in %s matches" % scenarios_file)
+        return 1
+    if not record and not os.path.isdir(golden_set):
+        print("FAIL golden: no golden set %s; scripts/record-goldens writes it" % golden_set)
+        return 1
+
+    def one(scenario):
+        name, frames, options = scenario
+        started, folder = time.time(), os.path.join(out, name)
+        error = run_scenario(bin_dir, folder, frames, options)
+        if error:
+            return name, [error], [], started
+        if record:
+            shutil.rmtree(os.path.join(golden_set, name), ignore_errors=True)
+            os.makedirs(os.path.join(golden_set, name))
+            for frame in frames:
+                shutil.copy(os.path.join(folder, "capture", frame_name(frame)), os.path.join(golden_set, name))
+            return name, [], [], started
+        return (name,) + check_scenario(folder, os.path.join(golden_set, name), frames) + (started,)
+
+    failed = 0
+    jobs = int(os.environ.get("SMEARSCOPE_JOBS") or os.cpu_count() or 1)
+    with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
+        for name, failures, notes, started in pool.map(one, scenarios):
+            if failures:
+                failed += 1
+                print("FAIL golden-%s: %s" % (name, "; ".join(failures)), flush=True)
+            else:
+                what = "recorded" if record else "frames %s equal on %s" % (", ".join(notes), RASTERISER)
+                print("PASS golden-%s (%.0f s; %s)" % (name, time.time() - started, what), flush=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
