@@ -12,11 +12,12 @@ namespace {
 
 using OptionTexts = std::map<std::string, std::string>;  // "--name VALUE" -> its description
 
-// Runs of spaces as one, no backticks (the docs mark code with them), no spaces at either end.
+// Runs of spaces as one, no backticks (the docs mark code with them) nor carriage returns, no
+// spaces at either end.
 std::string Plain(const std::string& text) {
     std::string plain;
     for (char c : text) {
-        if (c == '`' || (c == ' ' && (plain.empty() || plain.back() == ' '))) continue;
+        if (c == '`' || c == '\r' || (c == ' ' && (plain.empty() || plain.back() == ' '))) continue;
         plain += c;
     }
     while (!plain.empty() && plain.back() == ' ') plain.pop_back();
