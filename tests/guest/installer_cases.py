@@ -292,8 +292,10 @@ class Suite:
         check(rc == 0, f"uninstaller /S /DELETESETTINGS exited with {rc}")
         check(wait_for(lambda: not os.listdir(self.other)),
               f"left behind after uninstall: {sorted(tree(self.other))}")
-        check(not os.path.exists(os.path.join(store, "Smearscope.ini")),
-              "the settings' VirtualStore copy is still there")
+        kept = os.path.exists(os.path.join(store, "Smearscope.ini"))
+        if not kept:
+            os.removedirs(store)  # the empty folders made above, up to the first one in use
+        check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
 
 
