@@ -42,7 +42,8 @@ def dep5_notice(path, folders=(), skip=()):
     standalone = {s["License"].split("\n")[0]: s for s in stanzas if "Files" not in s and "License" in s}
     text = []
     for stanza in chosen:
-        text.append(f"Files: {stanza['Files']}\nCopyright: {stanza.get('Copyright', '')}\nLicense: {stanza['License']}")
+        text.append(f"Files: {stanza['Files']}\nCopyright: {stanza.get('Copyright', '')}\n"
+                    f"License: {stanza['License']}")
     for name in dict.fromkeys(licences):
         if name in standalone and "\n" in standalone[name]["License"]:
             text.append("License: " + standalone[name]["License"])
@@ -75,17 +76,20 @@ def main(version, build, out):
     kissfft, kissfft_version = source_dir(build, "kissfft")
     gcc = os.path.join(DOC, "gcc-mingw-w64-base", "copyright")
     mingw = os.path.join(DOC, "mingw-w64-common", "copyright")
+    both = "vis_Smearscope.dll and smearscope-host.exe"
+    # The C runtime and the threads library are linked in; the headers, tools and tests are not.
+    mingw_notice = dep5_notice(mingw, ("mingw-w64-crt/", "mingw-w64-libraries/winpthreads/"),
+                               ("mingw-w64-libraries/winpthreads/tests_pthread/",))
+    # GCC's own licence and the runtime library exception that covers libgcc and libstdc++.
+    gcc_notice = (between(gcc, "GCC is Copyright", "The libbacktrace library") + "\n\n"
+                  + between(gcc, "GCC RUNTIME LIBRARY EXCEPTION", "libquadmath/"))
     sections = [
         ("freeglut " + freeglut_version, "vis_Smearscope.dll (its bitmap fonts)",
          "Debian source package freeglut, debian/copyright", dep5_notice(freeglut)),
         ("mingw-w64 runtime " + package_version("mingw-w64-common") + ", with its threads library winpthreads",
-         "vis_Smearscope.dll and smearscope-host.exe",
-         "Debian package mingw-w64-common, " + mingw, dep5_notice(mingw, ("mingw-w64-crt/", "mingw-w64-libraries/winpthreads/"),
-                               ("mingw-w64-libraries/winpthreads/tests_pthread/",))),
+         both, "Debian package mingw-w64-common, " + mingw, mingw_notice),
         ("GCC runtime libraries libgcc and libstdc++ " + package_version("gcc-mingw-w64-base"),
-         "vis_Smearscope.dll and smearscope-host.exe",
-         "Debian package gcc-mingw-w64-base, " + gcc, between(gcc, "GCC is Copyright", "The libbacktrace library") + "\n\n"
-         + between(gcc, "GCC RUNTIME LIBRARY EXCEPTION", "libquadmath/")),
+         both, "Debian package gcc-mingw-w64-base, " + gcc, gcc_notice),
         ("kissfft " + kissfft_version, "smearscope-host.exe (the spectrum of the sound it plays)",
          "Debian source package kissfft, debian/copyright", dep5_notice(kissfft)),
     ]

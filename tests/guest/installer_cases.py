@@ -151,7 +151,6 @@ class Suite:
         with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
             self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
                           for name, member in TEXTS.items()}
-        # Where Windows would redirect the settings of a player under Program Files.
 
     def run_setup(self, arguments=""):
         return wine_command_line(self.setup, "/S " + arguments)
