@@ -1,8 +1,10 @@
-; The Smearscope installer: puts vis_Smearscope.dll into the Plugins folder of the player's folder,
-; with an uninstaller that takes away only what the installer put there. Built by scripts/package:
-;   makensis -DVERSION=1.0.0 -DDLL=path -DLICENSE_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
+; The Smearscope installer: puts vis_Smearscope.dll and its texts (README, licence, third-party
+; notices) into the Plugins folder of the player's folder, with an uninstaller that takes away only
+; what the installer put there. Built by scripts/package:
+;   makensis -DVERSION=1.0.0 -DDLL=path -DLICENSE_FILE=path -DREADME_FILE=path -DNOTICES_FILE=path
+;            -DOUTFILE=path [-DTARGET=amd64-unicode]
 ; Command line: /S silent, /D=FOLDER the player's folder (last, unquoted). The uninstaller takes /S
-; and /DELETESETTINGS (also remove Smearscope.ini, which it otherwise keeps).
+; and /DELETESETTINGS (also remove Smearscope.ini and its VirtualStore copy, otherwise kept).
 
 !macro Required NAME
   !ifndef ${NAME}
@@ -12,6 +14,8 @@
 !insertmacro Required VERSION
 !insertmacro Required DLL
 !insertmacro Required LICENSE_FILE
+!insertmacro Required README_FILE
+!insertmacro Required NOTICES_FILE
 !insertmacro Required OUTFILE
 !ifdef TARGET
   Target ${TARGET}
@@ -29,6 +33,10 @@
 !define UNINSTALLER "Smearscope-uninstall.exe"
 !define PLUGIN_DLL "vis_Smearscope.dll"
 !define SETTINGS_FILE "Smearscope.ini"
+; The Plugins folder is shared with other plug-ins: our texts carry our name.
+!define README_NAME "Smearscope-README.txt"
+!define LICENSE_NAME "Smearscope-LICENSE.txt"
+!define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
 
 Name "Smearscope ${VERSION}"
 OutFile "${OUTFILE}"
@@ -52,9 +60,15 @@ Var ownsUninstallEntry
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckPlayerFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "Smearscope is installed"
+!define MUI_FINISHPAGE_TEXT "To use it, start Winamp and open Options > Preferences > Plug-ins > Visualization. Choose $\"Korvath's OpenGL Smearscope$\" and click Start; Configure sets the window size and full screen.$\r$\n$\r$\nThe keys (H shows them in the window), the settings and what to do when a box appears are in ${README_NAME} in the Plugins folder."
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Plugins\${README_NAME}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the README"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
-!define MUI_COMPONENTSPAGE_TEXT_TOP "Smearscope.ini holds your window size, position and switches. Tick it to remove it too."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Smearscope.ini holds your window size, position and switches. Tick it to remove it too, with the copy Windows may keep in your VirtualStore folder."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -132,6 +146,9 @@ Section "Smearscope" SecPlugin
   SetOutPath "$INSTDIR\Plugins"
   SetOverwrite on
   File "${DLL}"
+  File "/oname=${README_NAME}" "${README_FILE}"
+  File "/oname=${LICENSE_NAME}" "${LICENSE_FILE}"
+  File "/oname=${NOTICES_NAME}" "${NOTICES_FILE}"
   WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Smearscope (Winamp visualisation plug-in)"
@@ -151,6 +168,9 @@ Section "un.Smearscope" UnSecPlugin
   SectionIn RO
   !insertmacro WaitUntilWritable "$INSTDIR\${PLUGIN_DLL}"
   Delete "$INSTDIR\${PLUGIN_DLL}"
+  Delete "$INSTDIR\${README_NAME}"
+  Delete "$INSTDIR\${LICENSE_NAME}"
+  Delete "$INSTDIR\${NOTICES_NAME}"
   Delete "$INSTDIR\${UNINSTALLER}"
   ${If} $ownsUninstallEntry == 1
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
@@ -159,6 +179,13 @@ SectionEnd
 
 Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
   Delete "$INSTDIR\${SETTINGS_FILE}"
+  ; NOTE: Windows redirects a program's writes under Program Files that it may not make to the
+  ; user's VirtualStore, the same path without its drive: the plug-in's settings may live there.
+  StrCpy $0 $INSTDIR 2 1
+  ${If} $0 == ":\"
+    StrCpy $0 $INSTDIR "" 3
+    Delete "$LOCALAPPDATA\VirtualStore\$0\${SETTINGS_FILE}"
+  ${EndIf}
 SectionEnd
 
 Section "-un.Plugins folder"

@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
 """What a user downloads, as scripts/package leaves it in DIST: the zip holds exactly the shipped
-DLL (byte for byte the built one), README.txt, LICENSE and CHANGELOG.md, as Notepad-ready text
-naming this version; the installer is a 32-bit PE with this version; the debug file is in neither.
+DLL (byte for byte the built one), README.txt, LICENSE, THIRD-PARTY-NOTICES.txt and CHANGELOG.md,
+as Notepad-ready text naming this version, the notices naming every library linked in; the installer
+is a 32-bit PE with this version (the installer suite checks what it installs); the debug file is in
+neither.
 Usage: check_package.py DIST VERSION BUILT_DLL"""
 import os
 import sys
 import zipfile
 import pefile
 
-ZIP_FILES = ["vis_Smearscope.dll", "README.txt", "LICENSE", "CHANGELOG.md"]
+ZIP_FILES = ["vis_Smearscope.dll", "README.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt", "CHANGELOG.md"]
+# Each library linked into what ships, by a line its notice must carry.
+NOTICES = {"freeglut": "Pawel W. Olszta", "mingw-w64 runtime": "the mingw-w64 project",
+           "winpthreads": "mingw-w64-libraries/winpthreads/", "libstdc++": "GCC RUNTIME LIBRARY EXCEPTION",
+           "kissfft": "Mark Borgerding"}
 
 
 def check_zip(path, version, built_dll):
@@ -27,14 +33,20 @@ def check_zip(path, version, built_dll):
         readme = archive.read("README.txt").decode("ascii")
         licence = archive.read("LICENSE").decode("ascii")
         changelog = archive.read("CHANGELOG.md").decode("utf-8")
-    for name, text in (("README.txt", readme), ("LICENSE", licence), ("CHANGELOG.md", changelog)):
+        notices = archive.read("THIRD-PARTY-NOTICES.txt").decode("utf-8")
+    for name, text in (("README.txt", readme), ("LICENSE", licence), ("CHANGELOG.md", changelog),
+                       ("THIRD-PARTY-NOTICES.txt", notices)):
         if "\n" in text.replace("\r\n", ""):
             failures.append(f"{name} has bare line feeds; Notepad wants CRLF")
     if version not in readme or "@VERSION@" in readme:
         failures.append(f"README.txt does not name version {version}")
-    for topic in ("Plugins", "Smearscope.ini", "Esc", "ERROR"):
+    for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista",
+                  "THIRD-PARTY-NOTICES.txt", "Visualization"):
         if topic not in readme:
             failures.append(f"README.txt never mentions {topic!r}")
+    for library, line in NOTICES.items():
+        if library not in notices or line not in notices:
+            failures.append(f"THIRD-PARTY-NOTICES.txt lacks {library} or its notice ({line!r})")
     if "MIT License" not in licence:
         failures.append("LICENSE is not the MIT licence")
     if f"## {version}" not in changelog:

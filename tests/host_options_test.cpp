@@ -1,7 +1,8 @@
-// The host's command line as users meet it: --help and the README list the same options with the
-// same values, and malformed command lines end with status 1 and a reason naming the option.
+// The host's command line as users meet it: --help and docs/host.md list the same options with the
+// same values and the same descriptions, and malformed command lines end with status 1 and a reason
+// naming the option.
 #include <gtest/gtest.h>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,39 +10,81 @@
 
 namespace {
 
-// From each line that starts with `prefix`: the text after its first `skip` characters, up to `end`.
-std::set<std::string> Cells(const std::string& text, const char* prefix, size_t skip, const char* end) {
-    std::set<std::string> cells;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind(prefix, 0) == 0) cells.insert(line.substr(skip, line.find(end, skip) - skip));
-    return cells;
+using OptionTexts = std::map<std::string, std::string>;  // "--name VALUE" -> its description
+
+// Runs of spaces as one, no backticks (the docs mark code with them) nor carriage returns, no
+// spaces at either end.
+std::string Plain(const std::string& text) {
+    std::string plain;
+    for (char c : text) {
+        if (c == '`' || c == '\r' || (c == ' ' && (plain.empty() || plain.back() == ' '))) continue;
+        plain += c;
+    }
+    while (!plain.empty() && plain.back() == ' ') plain.pop_back();
+    return plain;
 }
 
-// "--name VALUE" of every option: help rows are "  --name VALUE  help", README rows "| `--name VALUE` | ...".
-std::set<std::string> HelpOptions(const std::string& help) { return Cells(help, "  --", 2, "  "); }
-std::set<std::string> ReadmeOptions(const std::string& readme) { return Cells(readme, "| `--", 3, "`"); }
-
-std::string Missing(const std::set<std::string>& from, const std::set<std::string>& in) {
-    std::string missing;
-    for (const std::string& option : from)
-        if (!in.count(option)) missing += " [" + option + "]";
-    return missing.empty() ? " none" : missing;
+// Help rows are "  --name VALUE  help", the help's later lines indented past the option.
+OptionTexts HelpOptions(const std::string& help) {
+    OptionTexts options;
+    std::string current;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  --", 0) == 0) {
+            const size_t gap = line.find("  ", 2);
+            current = line.substr(2, gap - 2);
+            options[current] = gap == std::string::npos ? "" : line.substr(gap);
+        } else if (!current.empty() && line.rfind("      ", 0) == 0) {
+            options[current] += " " + line;
+        } else {
+            current.clear();
+        }
+    }
+    for (auto& option : options) option.second = Plain(option.second);
+    return options;
 }
 
-TEST(HostOptions, ReadmeTableAndHelpListTheSameOptionsAndValues) {
+// Table rows are "| `--name VALUE` | description |".
+OptionTexts DocsOptions(const std::string& docs) {
+    OptionTexts options;
+    std::istringstream lines(docs);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("| `--", 0) != 0) continue;
+        const size_t close = line.find("` | ", 3);
+        if (close == std::string::npos) continue;
+        const size_t last = line.rfind(" |");
+        options[line.substr(3, close - 3)] = Plain(line.substr(close + 4, last - close - 4));
+    }
+    return options;
+}
+
+std::string Differences(const OptionTexts& help, const OptionTexts& docs) {
+    std::string text;
+    for (const auto& option : help) {
+        auto found = docs.find(option.first);
+        if (found == docs.end()) text += "\n  in --help only: " + option.first;
+        else if (found->second != option.second)
+            text += "\n  " + option.first + "\n    --help: " + option.second + "\n    docs:   " + found->second;
+    }
+    for (const auto& option : docs)
+        if (!help.count(option.first)) text += "\n  in docs/host.md only: " + option.first;
+    return text;
+}
+
+TEST(HostOptions, DocsTableAndHelpListTheSameOptionsValuesAndTexts) {
     BenchRun run = RunBench({"--help"});
     ASSERT_TRUE(run.Finished()) << run.Describe();
-    const std::set<std::string> help = HelpOptions(run.outputText);
-    const std::string readmeText = ReadWholeFile(ExeFolder() + "\\README.md");
-    ASSERT_FALSE(readmeText.empty()) << "no README.md beside the tests";
-    const std::set<std::string> readme = ReadmeOptions(readmeText);
+    const OptionTexts help = HelpOptions(run.outputText);
+    const std::string docsText = ReadWholeFile(ExeFolder() + "\\host.md");
+    ASSERT_FALSE(docsText.empty()) << "no host.md (docs/host.md) beside the tests";
     // The help lists the host's own options and the drills; both must be there to compare.
-    EXPECT_GT(help.count("--plugin PATH") + help.count("--runs N"), 1u) << run.outputText;
-    EXPECT_EQ(help, readme) << "in --help only:" << Missing(help, readme)
-                            << "\nin README.md only:" << Missing(readme, help);
+    EXPECT_EQ(help.count("--plugin PATH") + help.count("--runs N"), 2u) << run.outputText;
+    const std::string differences = Differences(help, DocsOptions(docsText));
+    EXPECT_TRUE(differences.empty()) << differences;
     EXPECT_NE(run.outputText.find("Exit status: 0 when the plug-in kept its contract"), std::string::npos)
         << run.outputText;
+    BenchRun shortForm = RunBench({"-h"});
+    EXPECT_EQ(shortForm.outputText, run.outputText) << "-h is not --help: " << shortForm.Describe();
 }
 
 struct BadCommandLine {

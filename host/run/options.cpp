@@ -153,11 +153,13 @@ const OptionRow kOptionRows[] = {
      [](const std::string&, HostOptions& options) { options.notPlaying = true; return true; }},
     {OptionGroup::Run, "--audio", "PATH",
      "a WAV file to play (PCM 8, 16, 24 bit or 32-bit float, mono or stereo);\n"
-     "repeatable, a playlist in order. Without it the built-in demo track\n"
+     "repeatable, a playlist in order; a file that cannot be read gets a\n"
+     "one-line error and the rest play. Without it the built-in demo track\n"
      "loops. SPACE pauses, LEFT and RIGHT seek 5 s", "",
      [](const std::string& text, HostOptions& options) { options.audioPaths.push_back(text); return true; }},
     {OptionGroup::Run, "--spectrum", "KIND",
-     "feed a synthetic signal instead of the player's: const:B | ramp |\nrandom | demo (a signal with a beat)",
+     "feed a synthetic signal instead of the player's: const:B (every bin\n"
+     "B), ramp, random or demo (a signal with a beat)",
      "const:0..255, ramp, random or demo",
      [](const std::string& text, HostOptions& options) {
          options.spectrumGiven = true;
@@ -172,7 +174,9 @@ const OptionRow kOptionRows[] = {
          return true;
      }},
     {OptionGroup::Run, "--title", "TEXT",
-     "the playlist title the host reports (default: the file name, or\n\"Smearscope demo\")", "",
+     "the playlist title the host reports (default: each WAV file's name\n"
+     "without folder and extension; \"Smearscope demo\" for the demo track\n"
+     "and for a --spectrum signal without --audio)", "",
      [](const std::string& text, HostOptions& options) {
          options.title = text;
          options.titleGiven = true;
@@ -193,7 +197,7 @@ const OptionRow kOptionRows[] = {
      [](const std::string& text, HostOptions& options) { return ParseMoves(text, options.moves); }},
     {OptionGroup::Run, "--capture", "DIR", "write presented frames as DIR/frame-NNNNN.png", "",
      [](const std::string& text, HostOptions& options) { options.captureDir = text; return true; }},
-    {OptionGroup::Run, "--capture-frames", "LIST", "which frames to capture, e.g. 1,5,10-12 (default every frame)",
+    {OptionGroup::Run, "--capture-frames", "LIST", "which frames --capture writes, e.g. 1,5,10-12 (default every\nframe); needs --capture DIR",
      "frame numbers and ranges like 1,5,10-12",
      [](const std::string& text, HostOptions& options) { return ParseFrameRanges(text, options.captureFrames); }},
     {OptionGroup::Run, "--config", nullptr, "call Config instead of a run", "",
@@ -216,18 +220,19 @@ const OptionRow kOptionRows[] = {
      [](const std::string&, HostOptions& options) { options.noPause = true; return true; }},
     {OptionGroup::Run, "--clock-step", "MS",
      "the plug-in's tick count and the play position come from a clock that\n"
-     "starts at a fixed value and advances MS ms at each Render",
+     "starts at a fixed value and advances MS ms at each Render: two runs\n"
+     "with the same options present identical frames",
      "a positive number of milliseconds",
      [](const std::string& text, HostOptions& options) {
          return ParseInt(text, options.clockStepMs) && options.clockStepMs > 0;
      }},
     {OptionGroup::Run, "--quirk", "NAME",
      "behave as other hosts or drivers do; repeatable. config-before-init (Config\n"
-     "before Init; its dialog gets the --dialog actions, else cancel), render-thread (Render from a second "
-     "thread),\n"
-     "silent-playlist (position 0, title null), destroy-before-quit (the host\n"
-     "window goes before Quit), ignore-result (Render goes on after 1; needs\n"
-     "--frames), no-rate (sample rate and channels 0 during Init),\n"
+     "before Init; its dialog gets the --dialog actions, else cancel),\n"
+     "render-thread (Render from a second thread), silent-playlist (position\n"
+     "0, title null), destroy-before-quit (the host window goes before Quit),\n"
+     "ignore-result (Render goes on after it returned 1; needs --frames N),\n"
+     "no-rate (sample rate and channels 0 during Init),\n"
      "swap-exchange (the back buffer holds noise after each swap),\n"
      "software-accum (every pixel format with accumulation is the system's\n"
      "software renderer), mixed-accum (all but the last such format are)",
@@ -237,19 +242,23 @@ const OptionRow kOptionRows[] = {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;
      }},
-    {OptionGroup::Run, "--log", "PATH", "write one JSON object per line for everything the host saw", "",
+    {OptionGroup::Run, "--log", "PATH",
+     "write one JSON object per line for every call, query, key, frame and\nplayer event the host saw", "",
      [](const std::string& text, HostOptions& options) { options.logPath = text; return true; }},
     {OptionGroup::Run, "--bench", nullptr,
-     "print frames, frames per second, pause, work and OpenGL calls per\n"
-     "Render, peak memory and GDI, USER and handle counts after the run", "",
+     "after the run, print frames, frames per second, the pause and the rest\n"
+     "of each Render (median, 95th percentile, maximum), the plug-in's heap\n"
+     "allocations, its OpenGL calls per Render (every opengl32 import\n"
+     "counted) and the most called, peak memory, and GDI, USER and handle\n"
+     "counts before and after", "",
      [](const std::string&, HostOptions& options) { options.bench = true; return true; }},
-    {OptionGroup::Run, "--bench-json", "PATH", "the same figures as JSON (implies --bench)", "",
+    {OptionGroup::Run, "--bench-json", "PATH", "the same figures as one JSON object (implies --bench)", "",
      [](const std::string& text, HostOptions& options) {
          options.benchJsonPath = text;
          options.bench = true;
          return true;
      }},
-    {OptionGroup::Run, "--help", nullptr, "this text", "",
+    {OptionGroup::Run, "--help", nullptr, "this option list; -h does the same", "",
      [](const std::string&, HostOptions& options) { options.help = true; return true; }},
 
     {OptionGroup::Drill, "--runs", "N", "N visualisation runs (Init, frames, Quit) per load", "a positive number",
@@ -280,7 +289,7 @@ const OptionRow kOptionRows[] = {
      "N quick random resizes (0 to 1600 pixels), 50 a frame from frame 2", "a count",
      [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.resizeStorm, 0); }},
     {OptionGroup::Drill, "--call-order", "NAME",
-     "render-after-quit | quit-without-init | init-twice | config-during-run",
+     "render-after-quit, quit-without-init, init-twice or config-during-run",
      "render-after-quit, quit-without-init, init-twice or config-during-run",
      [](const std::string& text, HostOptions& options) {
          CallOrder& order = options.soak.callOrder;

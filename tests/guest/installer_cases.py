@@ -11,6 +11,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 from guest_common import settings_text, winpath
 
@@ -20,6 +21,10 @@ PLAYER_KEY = r"HKCU\Software\Winamp"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Smearscope"
 DLL = "vis_Smearscope.dll"
 UNINSTALLER = "Smearscope-uninstall.exe"
+# The texts installed beside the DLL, by their names in the zip: the same bytes in both downloads.
+TEXTS = {"Smearscope-README.txt": "README.txt", "Smearscope-LICENSE.txt": "LICENSE",
+         "Smearscope-THIRD-PARTY-NOTICES.txt": "THIRD-PARTY-NOTICES.txt"}
+INSTALLED = [DLL, UNINSTALLER, *TEXTS]
 RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
 SETTINGS = settings_text(Width=160, Height=95)
@@ -111,6 +116,18 @@ def read_text(path):
         return ""
 
 
+def local_app_data():
+    """The Unix path of the Wine user's %LOCALAPPDATA%."""
+    result = subprocess.run([WINE, "cmd", "/c", "echo %LOCALAPPDATA%"], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=TIMEOUT)
+    windows = result.stdout.strip()
+    check(re.match(r"^[A-Za-z]:\\", windows), f"no %LOCALAPPDATA% from Wine: {windows!r}")
+    unix = subprocess.run([WINE, "winepath", "-u", windows], stdin=subprocess.DEVNULL,
+                          capture_output=True, text=True, timeout=TIMEOUT).stdout.strip()
+    check(unix.startswith("/"), f"winepath gave {unix!r} for {windows}")
+    return unix
+
+
 def sha(path):
     with open(path, "rb") as f:
         return hashlib.sha256(f.read()).hexdigest()[:12]
@@ -131,6 +148,9 @@ class Suite:
                 f.write(data)
         self.before_install = tree(self.player)
         self.installed = None
+        with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
+            self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
+                          for name, member in TEXTS.items()}
 
     def run_setup(self, arguments=""):
         return wine_command_line(self.setup, "/S " + arguments)
@@ -142,6 +162,7 @@ class Suite:
         check(rc == 0, f"setup /S exited with {rc}")
         expected = dict(self.before_install)
         expected[f"Plugins/{DLL}"] = sha(os.path.join(self.bin_dir, DLL))
+        expected.update(self.texts)
         self.installed = tree(self.player)
         expected[f"Plugins/{UNINSTALLER}"] = self.installed.get(f"Plugins/{UNINSTALLER}")
         check(self.installed.get(f"Plugins/{UNINSTALLER}"), "no uninstaller in Plugins")
@@ -249,8 +270,7 @@ class Suite:
         shutil.copy(os.path.join(self.plugins, UNINSTALLER), copy)
         rc = wine_command_line(copy, "/S _?=" + winpath(self.plugins))
         check(rc == 0, f"uninstaller /S exited with {rc}")
-        expected = {k: v for k, v in self.installed.items()
-                    if k not in (f"Plugins/{DLL}", f"Plugins/{UNINSTALLER}")}
+        expected = {k: v for k, v in self.installed.items() if k not in [f"Plugins/{n}" for n in INSTALLED]}
         difference = tree_difference(tree(self.player), expected)
         check(not difference, f"the player's folder after uninstall: {difference}")
         location = reg_value(UNINSTALL_KEY, "InstallLocation")
@@ -258,14 +278,23 @@ class Suite:
               f"the second install's uninstall entry went too (now {location!r})")
 
     def case_full_removal_on_request(self):
-        # A Plugins folder that setup made goes again, with the settings when asked, through the
-        # uninstaller as the list of programs runs it: it carries on from a copy of itself.
-        with open(os.path.join(self.other, "Plugins", "Smearscope.ini"), "wb") as f:
-            f.write(SETTINGS)
-        rc = wine(os.path.join(self.other, "Plugins", UNINSTALLER), "/S", "/DELETESETTINGS")
+        # A Plugins folder that setup made goes again, with the settings and their VirtualStore
+        # copy when asked, through the uninstaller as the list of programs runs it: it carries on
+        # from a copy of itself.
+        plugins = os.path.join(self.other, "Plugins")
+        store = os.path.join(local_app_data(), "VirtualStore", os.path.abspath(plugins).lstrip("/"))
+        os.makedirs(store, exist_ok=True)
+        for folder in (plugins, store):
+            with open(os.path.join(folder, "Smearscope.ini"), "wb") as f:
+                f.write(SETTINGS)
+        rc = wine(os.path.join(plugins, UNINSTALLER), "/S", "/DELETESETTINGS")
         check(rc == 0, f"uninstaller /S /DELETESETTINGS exited with {rc}")
         check(wait_for(lambda: not os.listdir(self.other)),
               f"left behind after uninstall: {sorted(tree(self.other))}")
+        kept = os.path.exists(os.path.join(store, "Smearscope.ini"))
+        if not kept:
+            os.removedirs(store)  # the empty folders made above, up to the first one in use
+        check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
 
 
