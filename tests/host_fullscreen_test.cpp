@@ -86,8 +86,8 @@ void ExpectRefusedStart(const BenchRun& run, const std::vector<int>& bits) {
     ExpectWindowedGeometryKept(run);
 }
 
-// NOTE: Wine lists for each size the depths 8, 16 and the screen's own (32 for a 24-bit X screen)
-// and this 1280x1024 screen has no 1024 x 768 at all.
+// NOTE: Wine on this 1280x1024x24 screen has no 1024 x 768 at all: 16 bits and the desktop's 32
+// are both refused.
 TEST(HostFullscreen, RefusingDisplayShowsTheErrorBoxAfterTheRestoreAndEndsTheRun) {
     if (OnAccepting16BitScreen() || OnAccepting24BitScreen()) GTEST_SKIP() << "this screen accepts 1024x768";
     BenchOptions options;
@@ -97,7 +97,7 @@ TEST(HostFullscreen, RefusingDisplayShowsTheErrorBoxAfterTheRestoreAndEndsTheRun
     ExpectRefusedStart(run, {16, 32});
 }
 
-// A borderless window over the whole 1024 x 768 screen that draws, after the requests at `bits`;
+// A borderless window over the whole 1024 x 768 screen, after the requests at `bits`;
 // two hides of the cursor before the first frame, the mode and two shows back at the quit.
 void ExpectFullscreenRun(const BenchRun& run, const std::vector<int>& bits) {
     EXPECT_EQ(run.Count("message_box"), 0) << run.Describe();
@@ -148,7 +148,8 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     ExpectFullscreenRun(run, {16});
 }
 
-// The screen's own depth is the designed one, and it has no 1024 x 768 at 32: nothing else to ask.
+// Refused by the host (an injected failure, or a manifest that hides 16 bits): the screen's own
+// depth is the designed one, and Wine refuses 32 on it, so nothing else is left to ask.
 TEST_F(HostFullscreenAccepting, RefusedModeChangeStillGivesTheErrorBox) {
     struct Case {
         std::vector<std::string> arguments;
