@@ -203,9 +203,9 @@ int ChooseDisplayPixelFormat(HDC dc) {
 }
 
 // NOTE: Windows 8 and later neither list nor set a mode below 32 bits for a process whose manifest
-// targets them, and the plug-in lives inside such hosts; a display whose mode at this size is deeper
-// refuses 16 bits as well. After the asked depth, the desktop's own depth, then 32, are tried
-// before the start fails; the pixel format then comes nearest to the request on that display.
+// targets them, and the plug-in lives inside such hosts; some displays have no 16-bit mode at all.
+// After the asked depth, the desktop's own depth, then 32, are tried before the start fails; the
+// pixel format then comes nearest to the request on that display.
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
     ZeroMemory(&displayHandles.savedMode, sizeof(DEVMODEA));
     displayHandles.savedMode.dmSize = sizeof(DEVMODEA);
