@@ -22,7 +22,7 @@ std::atomic<DWORD> contextThread{0};
 bool classRegistered = false;
 // Whether this run hid the cursor and asked for the full-screen mode. The tear-down undoes exactly
 // that, so a Config during the run that flips the full-screen switch cannot strand the display
-// in 1024 x 768 x 16 or leave the cursor hidden.
+// in 1024 x 768 or leave the cursor hidden.
 bool fullscreenEntered = false;
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
@@ -117,6 +117,17 @@ void CorrectWindowedSize(HWND window) {
                  std::min(width, GetSystemMetrics(SM_CXMAXTRACK)), std::min(height, GetSystemMetrics(SM_CYMAXTRACK)), 0);
 }
 
+// One full-screen request at this size and depth; no refresh rate is asked for.
+bool RequestDisplayMode(int width, int height, int bitsPerPixel) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmPelsWidth = width;
+    mode.dmPelsHeight = height;
+    mode.dmBitsPerPel = bitsPerPixel;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
 struct StartFailure {
     const char* text;
     UINT style;
@@ -191,18 +202,22 @@ int ChooseDisplayPixelFormat(HDC dc) {
     return format ? ChooseAccumulationFormat(dc, format) : 0;
 }
 
+// NOTE: Windows 8 and later neither list nor set a mode below 32 bits for a process whose manifest
+// targets them, and the plug-in lives inside such hosts; some displays have no 16-bit mode at all.
+// After the asked depth, the desktop's own depth, then 32, are tried before the start fails; the
+// pixel format then comes nearest to the request on that display.
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
     ZeroMemory(&displayHandles.savedMode, sizeof(DEVMODEA));
     displayHandles.savedMode.dmSize = sizeof(DEVMODEA);
     EnumDisplaySettingsA(nullptr, 0, &displayHandles.savedMode);
-    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &displayHandles.savedMode);
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof(DEVMODEA);
-    mode.dmPelsWidth = width;
-    mode.dmPelsHeight = height;
-    mode.dmBitsPerPel = bitsPerPixel;
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    const bool desktopKnown = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &displayHandles.savedMode) != 0;
+    const int desktopBits = desktopKnown ? (int)displayHandles.savedMode.dmBitsPerPel : 0;
+    const int depths[] = {bitsPerPixel, desktopBits, 32};
+    for (int i = 0; i < 3; ++i) {
+        const bool askedAlready = std::find(depths, depths + i, depths[i]) != depths + i;
+        if (depths[i] > 0 && !askedAlready && RequestDisplayMode(width, height, depths[i])) return true;
+    }
+    return false;
 }
 
 int Init(VisModule* module) {

@@ -17,6 +17,8 @@ extern DisplayHandles displayHandles;
 bool DrawingAllowedOnThisThread();
 // Called when the display window is destroyed, by the tear-down or from outside.
 void ForgetDestroyedWindow(HWND window);
+// Saves the current mode, then switches to width x height at bitsPerPixel, or failing that at the
+// desktop's depth or at 32; true when one was taken.
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel);
 void DestroyDisplayWindow();
 // A window extent: the client extent plus the frame (outer minus client), kept within int.

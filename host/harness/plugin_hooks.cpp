@@ -1,5 +1,5 @@
 // The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
-// pause recording, and logging of display-mode, cursor, swap-interval and dialog calls.
+// pause recording, no-16bit-modes' display modes, logging of display-mode, cursor, swap-interval, dialog calls.
 //
 // Failure injection: the N-th call of a function fails as that function reports failure. A call
 // that acquires something (class, window, DC, format, context, making a context current) then
@@ -23,6 +23,7 @@
 namespace {
 
 decltype(&::RegisterClassExA) realRegisterClassExA;
+decltype(&::EnumDisplaySettingsA) realEnumDisplaySettingsA;
 decltype(&::ChangeDisplaySettingsA) realChangeDisplaySettingsA;
 decltype(&::ChangeDisplaySettingsExA) realChangeDisplaySettingsExA;
 decltype(&::CreateWindowExA) realCreateWindowExA;
@@ -79,28 +80,55 @@ ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
     return Wrapped("RegisterClassExA", Kind::Acquires, ATOM(0), [&] { return realRegisterClassExA(windowClass); });
 }
 
-void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result) {
+// `byQuirk`: the answer came from no-16bit-modes, not from the display.
+void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result, bool byQuirk) {
     JsonLine line("display_mode");
     line.Str("function", function);
     if (mode) line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel);
     else line.Null("width").Null("height").Null("bits");
-    line.Int("flags", flags).Int("result", result).Write();
+    line.Int("flags", flags).Int("result", result).Bool("quirk", byQuirk).Write();
+}
+
+// Under no-16bit-modes the list skips every mode below 32 bits (the rest renumbered) and the
+// current or registry mode below 32 bits is not reported; a failed call leaves `mode` as it was.
+BOOL WINAPI HookEnumDisplaySettingsA(LPCSTR device, DWORD modeNumber, DEVMODEA* mode) {
+    DEVMODEA found = *mode;
+    const bool listed = modeNumber != ENUM_CURRENT_SETTINGS && modeNumber != ENUM_REGISTRY_SETTINGS;
+    BOOL ok;
+    bool hidden = false;
+    if (listed && QuirkOn(kQuirkNo16BitModes)) {
+        DWORD shown = 0;
+        for (DWORD real = 0; (ok = realEnumDisplaySettingsA(device, real, &found)); ++real)
+            if (!QuirkHidesMode(found) && shown++ == modeNumber) break;
+    } else {
+        ok = realEnumDisplaySettingsA(device, modeNumber, &found);
+        hidden = ok && QuirkHidesMode(found);
+        if (hidden) ok = FALSE;
+    }
+    if (ok) *mode = found;
+    JsonLine line("display_enum");
+    line.Int("mode_number", (int)modeNumber).Bool("ok", ok != FALSE);
+    if (ok) line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel);
+    line.Bool("quirk", hidden).Write();
+    return ok;
 }
 
 LONG WINAPI HookChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     int count;
     bool fail = CountCall("ChangeDisplaySettingsA", count);
+    const bool byQuirk = mode && QuirkHidesMode(*mode);
     // A null mode restores the registry's mode: a release, so it still happens.
-    LONG result = (fail && mode) ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsA(mode, flags);
+    LONG result = ((fail || byQuirk) && mode) ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsA(mode, flags);
     if (fail) result = DISP_CHANGE_BADMODE;
-    LogDisplayMode("ChangeDisplaySettingsA", mode, flags, result);
+    LogDisplayMode("ChangeDisplaySettingsA", mode, flags, result, byQuirk);
     LogCall("ChangeDisplaySettingsA", count, result == DISP_CHANGE_SUCCESSFUL, fail);
     return result;
 }
 
 LONG WINAPI HookChangeDisplaySettingsExA(LPCSTR device, DEVMODEA* mode, HWND window, DWORD flags, LPVOID param) {
-    LONG result = realChangeDisplaySettingsExA(device, mode, window, flags, param);
-    LogDisplayMode("ChangeDisplaySettingsExA", mode, flags, result);
+    const bool byQuirk = mode && QuirkHidesMode(*mode);
+    LONG result = byQuirk ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsExA(device, mode, window, flags, param);
+    LogDisplayMode("ChangeDisplaySettingsExA", mode, flags, result, byQuirk);
     return result;
 }
 
@@ -234,6 +262,7 @@ void Patch(HMODULE plugin, const char* name, T hook, T& real) {
 
 void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "RegisterClassExA", HookRegisterClassExA, realRegisterClassExA);
+    Patch(plugin, "EnumDisplaySettingsA", HookEnumDisplaySettingsA, realEnumDisplaySettingsA);
     Patch(plugin, "ChangeDisplaySettingsA", HookChangeDisplaySettingsA, realChangeDisplaySettingsA);
     Patch(plugin, "ChangeDisplaySettingsExA", HookChangeDisplaySettingsExA, realChangeDisplaySettingsExA);
     Patch(plugin, "CreateWindowExA", HookCreateWindowExA, realCreateWindowExA);

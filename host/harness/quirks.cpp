@@ -1,5 +1,5 @@
-// Other hosts' ways of driving a plug-in (--quirk): the parsing of the names, the render thread,
-// the host window that dies before Quit, the silent playlist answers and the rate fields.
+// Other hosts' ways of driving a plug-in (--quirk): the names, the render thread, the host window that
+// dies before Quit, the silent playlist answers, the rate fields, the display modes a manifest hides.
 #include "host/harness/quirks.h"
 #include "host/run/host_state.h"
 #include "host/run/json_log.h"
@@ -15,7 +15,7 @@ const QuirkName kQuirkNames[] = {
     {"silent-playlist", kQuirkSilentPlaylist},      {"destroy-before-quit", kQuirkDestroyBeforeQuit},
     {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
     {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
-    {"mixed-accum", kQuirkMixedAccum},
+    {"mixed-accum", kQuirkMixedAccum},              {"no-16bit-modes", kQuirkNo16BitModes},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread
@@ -76,6 +76,10 @@ bool QuirkOn(unsigned quirk) { return (hostState.options.quirks & quirk) != 0; }
 void LogQuirks() {
     for (const QuirkName& quirk : kQuirkNames)
         if (QuirkOn(quirk.bit)) JsonLine("quirk").Str("name", quirk.name).Write();
+}
+
+bool QuirkHidesMode(const DEVMODEA& mode) {
+    return QuirkOn(kQuirkNo16BitModes) && (mode.dmFields & DM_BITSPERPEL) && mode.dmBitsPerPel < 32;
 }
 
 bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer) {

@@ -16,6 +16,7 @@ enum : unsigned {
     kQuirkSwapExchange = 1u << 6,       // the back buffer holds noise after each swap
     kQuirkSoftwareAccum = 1u << 7,      // every accumulation format is the software renderer's
     kQuirkMixedAccum = 1u << 8,         // all but the last accumulation format are
+    kQuirkNo16BitModes = 1u << 9,       // display modes below 32 bits neither listed nor taken
 };
 
 // The bit for a --quirk name, 0 for an unknown name.
@@ -25,6 +26,10 @@ bool QuirksValid(const HostOptions& options, std::string& error);
 bool QuirkOn(unsigned quirk);
 // Logs one "quirk" line per quirk in force.
 void LogQuirks();
+
+// Under no-16bit-modes, a mode the plug-in's display calls neither see nor get: one below 32 bits,
+// as for a process whose manifest targets Windows 8 or later.
+bool QuirkHidesMode(const DEVMODEA& mode);
 
 // The answer to a host query when a quirk overrides it: true with `answer` set, and the line logged.
 bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer);

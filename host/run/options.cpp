@@ -235,9 +235,11 @@ const OptionRow kOptionRows[] = {
      "no-rate (sample rate and channels 0 during Init),\n"
      "swap-exchange (the back buffer holds noise after each swap),\n"
      "software-accum (every pixel format with accumulation is the system's\n"
-     "software renderer), mixed-accum (all but the last such format are)",
+     "software renderer), mixed-accum (all but the last such format are),\n"
+     "no-16bit-modes (as in a host with a Windows 8 manifest, no display mode\n"
+     "below 32 bits is listed or taken)",
      "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
-     "swap-exchange, software-accum or mixed-accum",
+     "swap-exchange, software-accum, mixed-accum or no-16bit-modes",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;

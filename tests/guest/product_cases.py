@@ -272,6 +272,21 @@ def check_destroy_before_quit(run, check):
     check.equal("line of the first call after Quit", run.index("call", quit), quit + 1)
 
 
+def check_fullscreen_refused(run, check):
+    # The guest's screen has no 1024 x 768 at all: 16 bits refused by the host's manifest, 32 by the
+    # screen, then the restore and the designed box.
+    modes = run.events("display_mode")
+    check.equal("modes asked (bits, taken, refused by the host)",
+                [(m.get("bits"), m.get("result") == 0, m.get("quirk")) for m in modes[:2]],
+                [(16, False, True), (32, False, False)])
+    check.equal("restore", [m.get("function") for m in modes[2:]], ["ChangeDisplaySettingsExA", "ChangeDisplaySettingsA"])
+    check.equal("boxes", [(b.get("title"), b.get("style"), b.get("text")) for b in run.events("message_box")],
+                [("ERROR", 16, "Cannot Change to Fullscreen.\nCheck the config.")])
+    restored = max([i for i, line in enumerate(run.log) if line.get("event") == "display_mode"] or [-1])
+    check.true("the box after the restore", 0 <= restored < run.index("message_box"))
+    check.equal("render results", renders(run), [1])
+
+
 RELOADS = 4
 
 
@@ -310,6 +325,8 @@ CASES = [
     ("render-thread", ["--frames", "3", "--quirk", "render-thread"], TITLE_AND_FLASH_ON, check_render_thread, False),
     ("destroy-before-quit", ["--frames", "3", "--quirk", "destroy-before-quit", "--not-playing", "--no-pause"], SMALL,
      check_destroy_before_quit, False),
+    ("fullscreen", ["--frames", "3", "--quirk", "no-16bit-modes"], settings_text(fullscreen=1), check_fullscreen_refused,
+     False),
     ("reloads", ["--reloads", str(RELOADS), "--frames", "2", "--not-playing", "--no-pause"], settings_text(Width=64, Height=48),
      check_reloads, False),
 ]
