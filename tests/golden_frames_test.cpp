@@ -44,10 +44,10 @@ std::vector<GoldenScenario> LoadScenarios() {
         line = Trim(line);
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
-        std::string name, frames, options;
+        std::string name, frames, options;  // a fourth field only says where the i686 set is checked
         std::getline(fields, name, '|');
         std::getline(fields, frames, '|');
-        std::getline(fields, options);
+        std::getline(fields, options, '|');
         GoldenScenario scenario{Trim(name), {}, Words(options)};
         std::istringstream list(frames);
         for (std::string frame; std::getline(list, frame, ',');) scenario.frames.push_back(std::atoi(frame.c_str()));
