@@ -27,6 +27,8 @@ struct BenchReport {
     long long allocationsAfterFirst = -1;  // and in frames 2..N
     std::vector<double> glCalls;      // the plug-in's OpenGL calls in each Render; empty: not counted
     std::vector<std::pair<std::string, unsigned long long>> glCallsByFunction;  // over all Renders, most first
+    // GL_VENDOR, GL_RENDERER and GL_VERSION of the plug-in's context: which rasteriser drew the frames.
+    std::string glVendor, glRenderer, glVersion;
     double peakWorkingSetMb = 0, peakPagefileMb = 0;
     ResourceCounts before, after;     // just before Init and just after Quit
 };
