@@ -124,6 +124,8 @@ std::string FormatBenchJson(const BenchReport& report) {
     text += JsonSummary("designed_pause_ms", SummariseTimings(report.designedPauseMs)) + ",";
     text += Format("\"allocations_init\":%lld,\"allocations_first_frame\":%lld,\"allocations_after_first_frame\":%lld,",
                    report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst);
+    if (report.cpuMsAfterFirst >= 0 && report.frames > 1)
+        text += Format("\"cpu_ms_per_frame\":%.4f,", report.cpuMsAfterFirst / (report.frames - 1));
     if (!report.glCalls.empty()) {
         text += JsonSummary("gl_calls", SummariseTimings(report.glCalls)) + ",";
         for (const auto& function : report.glCallsByFunction)
