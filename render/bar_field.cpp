@@ -80,12 +80,12 @@ void WriteBar(FaceWriter& out, const FieldView& view, float x, float z, float wi
     if (level != 0.0f) {
         const float shortest = std::min(std::fabs(heights[1]), std::fabs(heights[3] - heights[2]));
         const float margin = view.known ? SideMargin(view, width, shortest) : 0.0f;
-        // `ahead`: how far the eye stands in front of the side's plane.
-        auto shows = [&](float ahead) { return !view.known || ahead > -margin; };
-        if (shows(view.eye[2] - z)) WriteSide(out, x, z, x2, z, heights, alpha);     // front
-        if (shows(x - view.eye[0])) WriteSide(out, x, z2, x, z, heights, alpha);     // left
-        if (shows(z2 - view.eye[2])) WriteSide(out, x2, z2, x, z2, heights, alpha);  // back
-        if (shows(view.eye[0] - x2)) WriteSide(out, x2, z, x2, z2, heights, alpha);  // right
+        // `ahead`: how far the eye stands in front of the side's plane. Anything unsure stays in.
+        auto hidden = [&](float ahead) { return view.known && ahead <= -margin; };
+        if (!hidden(view.eye[2] - z)) WriteSide(out, x, z, x2, z, heights, alpha);     // front
+        if (!hidden(x - view.eye[0])) WriteSide(out, x, z2, x, z, heights, alpha);     // left
+        if (!hidden(z2 - view.eye[2])) WriteSide(out, x2, z2, x, z2, heights, alpha);  // back
+        if (!hidden(view.eye[0] - x2)) WriteSide(out, x2, z, x2, z2, heights, alpha);  // right
     }
     out.index = QuadTriangles(out.index, out.next);
     out.next += 4;

@@ -1,5 +1,5 @@
 // Where a perspective camera stands relative to the bar field, for leaving out on the processor the
-// sides the driver would cull anyway. Platform-free arithmetic, built natively too.
+// sides the driver would cull anyway. Platform-free arithmetic.
 #pragma once
 
 // The camera in the field's own coordinates, and how far a window vertex may land from where exact
