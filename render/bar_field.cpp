@@ -3,7 +3,10 @@
 #include "render/bar_field.h"
 #include <windows.h>
 #include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include "render/field_view.h"
 #include "render/frame_math.h"
 #include "render/vertex_arrays.h"
 
@@ -23,6 +26,7 @@ bool HistoryAllocated() {
 
 const int kBarsPerRow = 32;
 const int kFieldBars = kHistoryRows * kBarsPerRow;
+const float kBarWidth = 0.1f;
 // Four sides of four vertex pairs, then the top's four corners: a bar's vertices in the order
 // immediate mode would send them.
 const int kSideVertices = 8;
@@ -33,16 +37,19 @@ const int kBarIndices = (4 * 3 + 1) * 2 * 3;
 // Green at the foot, yellow, orange, dark red at the top; the alpha comes with each bar.
 const float kStops[4][3] = {{0.0f, 0.8f, 0.0f}, {0.8f, 0.8f, 0.0f}, {0.8f, 0.3f, 0.0f}, {0.5f, 0.0f, 0.0f}};
 
-// The field as built for the current frame, drawn as many times as the blur needs.
+// The field as built for the current frame, drawn as many times as the blur needs: only the faces
+// that can show, so their number changes from frame to frame.
 ColouredVertex fieldVertices[kFieldBars * kBarVertices];
 unsigned int fieldIndices[kFieldBars * kBarIndices];
-int fieldBars = 0;
+int fieldVertexCount = 0;
+int fieldIndexCount = 0;
 
-// Each side's quad strip, then the top's quad, as the driver splits them.
-void WriteBarIndices(unsigned int* index, unsigned int first) {
-    for (int side = 0; side < 4; ++side) index = QuadStripTriangles(index, first + side * kSideVertices, kSideVertices);
-    QuadTriangles(index, first + 4 * kSideVertices);
-}
+// Vertices and their triangles written side by side, in drawing order.
+struct FaceWriter {
+    ColouredVertex* vertex;
+    unsigned int* index;
+    unsigned int next = 0;  // the number of the next vertex
+};
 
 void StopColour(int stop, float alpha, float colour[4]) {
     colour[0] = kStops[stop][0];
@@ -52,47 +59,64 @@ void StopColour(int stop, float alpha, float colour[4]) {
 }
 
 // One side as a strip from the foot to the top: (a, b) at every stop height, in its stop colour.
-ColouredVertex* WriteSide(ColouredVertex* v, float ax, float az, float bx, float bz, const float heights[4],
-                          float alpha) {
+void WriteSide(FaceWriter& out, float ax, float az, float bx, float bz, const float heights[4], float alpha) {
+    out.index = QuadStripTriangles(out.index, out.next, kSideVertices);
+    out.next += kSideVertices;
     for (int i = 0; i < 4; ++i) {
         float colour[4];
         StopColour(i, alpha, colour);
-        SetColouredVertex(*v++, colour, ax, heights[i], az);
-        SetColouredVertex(*v++, colour, bx, heights[i], bz);
+        SetColouredVertex(*out.vertex++, colour, ax, heights[i], az);
+        SetColouredVertex(*out.vertex++, colour, bx, heights[i], bz);
     }
-    return v;
 }
 
 // One box standing on y = 0: front, left, back and right sides, then the dark red top; every face
-// counter-clockwise seen from outside. Returns the vertex after the bar's last.
-ColouredVertex* WriteBar(ColouredVertex* v, float x, float z, float width, float level, float alpha) {
+// counter-clockwise seen from outside. Sides of no height cover no pixel and stay out; so do sides
+// whose plane `view` puts the eye well behind: the driver would cull them in every pass.
+void WriteBar(FaceWriter& out, const FieldView& view, float x, float z, float width, float level, float alpha) {
     const float x2 = x + width;
     const float z2 = z - width;
     const float heights[4] = {0.0f, level * 32.0f / 60.0f, level * 96.0f / 60.0f, level * 32.0f / 15.0f};
-    v = WriteSide(v, x, z, x2, z, heights, alpha);    // front
-    v = WriteSide(v, x, z2, x, z, heights, alpha);    // left
-    v = WriteSide(v, x2, z2, x, z2, heights, alpha);  // back
-    v = WriteSide(v, x2, z, x2, z2, heights, alpha);  // right
+    if (level != 0.0f) {
+        const float shortest = std::min(std::fabs(heights[1]), std::fabs(heights[3] - heights[2]));
+        const float margin = view.known ? SideMargin(view, width, shortest) : 0.0f;
+        // `ahead`: how far the eye stands in front of the side's plane. Anything unsure stays in.
+        auto hidden = [&](float ahead) { return view.known && ahead <= -margin; };
+        if (!hidden(view.eye[2] - z)) WriteSide(out, x, z, x2, z, heights, alpha);     // front
+        if (!hidden(x - view.eye[0])) WriteSide(out, x, z2, x, z, heights, alpha);     // left
+        if (!hidden(z2 - view.eye[2])) WriteSide(out, x2, z2, x, z2, heights, alpha);  // back
+        if (!hidden(view.eye[0] - x2)) WriteSide(out, x2, z, x2, z2, heights, alpha);  // right
+    }
+    out.index = QuadTriangles(out.index, out.next);
+    out.next += 4;
     float top[4];
     StopColour(3, alpha, top);
-    SetColouredVertex(*v++, top, x, heights[3], z);
-    SetColouredVertex(*v++, top, x2, heights[3], z);
-    SetColouredVertex(*v++, top, x2, heights[3], z2);
-    SetColouredVertex(*v++, top, x, heights[3], z2);
-    return v;
+    SetColouredVertex(*out.vertex++, top, x, heights[3], z);
+    SetColouredVertex(*out.vertex++, top, x2, heights[3], z);
+    SetColouredVertex(*out.vertex++, top, x2, heights[3], z2);
+    SetColouredVertex(*out.vertex++, top, x, heights[3], z2);
 }
 
 // Culling on for the bars' faces; leaves it off and the colour white.
-void DrawBars(const ColouredVertex* vertices, int bars) {
-    static bool indicesWritten = false;
-    if (!indicesWritten) {
-        for (int bar = 0; bar < kFieldBars; ++bar) WriteBarIndices(fieldIndices + bar * kBarIndices, bar * kBarVertices);
-        indicesWritten = true;
-    }
+void DrawBars(const ColouredVertex* vertices, const unsigned int* indices, int indexCount) {
     glEnable(GL_CULL_FACE);
-    DrawColouredTriangles(vertices, fieldIndices, bars * kBarIndices);
+    DrawColouredTriangles(vertices, indices, indexCount);
     glDisable(GL_CULL_FACE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// The camera of the current model-view, projection and viewport, for a field no taller than the
+// loudest bin makes it.
+FieldView CurrentFieldView() {
+    float modelview[16], projection[16];
+    GLint viewport[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // A little wider than the bars reach: the box only bounds distances.
+    const float low[3] = {0.1f, 0.0f, -0.15f * kHistoryRows - 0.1f};
+    const float high[3] = {0.15f * (kBarsPerRow + 1) + 0.1f, 255 * kBinToLevel * 32.0f / 15.0f + 0.1f, 0.1f};
+    return FieldViewFrom(modelview, projection, viewport[2], viewport[3], low, high);
 }
 }  // namespace
 
@@ -114,20 +138,24 @@ unsigned long barFieldBuilds = 0;
 
 void BarFieldBuild() {
     ++barFieldBuilds;
-    fieldBars = 0;
+    fieldVertexCount = fieldIndexCount = 0;
     if (!HistoryAllocated()) return;
-    ColouredVertex* v = fieldVertices;
+    const FieldView view = CurrentFieldView();
+    FaceWriter out{fieldVertices, fieldIndices};
     for (int j = 0; j < kHistoryRows; ++j) {
         const unsigned char* row = SpectrumHistory[j];
         for (int k = kBarsPerRow; k >= 1; --k)
-            v = WriteBar(v, (float)(0.15 * k), (float)(-0.15 * j), 0.1f, row[k] * kBinToLevel, 0.25f);
+            WriteBar(out, view, (float)(0.15 * k), (float)(-0.15 * j), kBarWidth, row[k] * kBinToLevel, 0.25f);
     }
-    fieldBars = kFieldBars;
+    fieldVertexCount = (int)out.next;
+    fieldIndexCount = (int)(out.index - fieldIndices);
 }
+
+int BarFieldVertices() { return fieldVertexCount; }
 
 // Leaves face culling off and the colour white, as each bar does; an empty field changes nothing.
 void BarFieldDraw() {
-    if (fieldBars > 0) DrawBars(fieldVertices, fieldBars);
+    if (fieldIndexCount > 0) DrawBars(fieldVertices, fieldIndices, fieldIndexCount);
 }
 
 void DrawBarField() {
@@ -138,6 +166,8 @@ void DrawBarField() {
 // Leaves face culling disabled and the current colour (1, 1, 1, 1), whatever it found.
 void DrawBar(float x, float z, float width, float level, float alpha) {
     static ColouredVertex bar[kBarVertices];
-    WriteBar(bar, x, z, width, level, alpha);
-    DrawBars(bar, 1);
+    static unsigned int indices[kBarIndices];
+    FaceWriter out{bar, indices};
+    WriteBar(out, FieldView(), x, z, width, level, alpha);
+    DrawBars(bar, indices, (int)(out.index - indices));
 }

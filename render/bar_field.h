@@ -11,10 +11,13 @@ extern bool historyNeedsAllocation;
 void AllocateHistory();
 void ShiftInSpectrum(const unsigned char* snapshot);
 // The field is built (its vertices written from the history) once and drawn as often as needed:
-// the zoom blur builds it once per played frame and draws it in each of its passes.
+// the zoom blur builds it once per played frame and draws it in each of its passes. It is built for
+// the current model-view matrix, projection and viewport, without the sides these show from behind;
+// it may be drawn with any narrower perspective too (the blur's later passes), which culls the same.
 extern unsigned long barFieldBuilds;  // fields built since load
 void BarFieldBuild();
 void BarFieldDraw();
+int BarFieldVertices();  // in the field as last built
 // Builds and draws the field once.
 void DrawBarField();
 void DrawBar(float x, float z, float width, float level, float alpha);

@@ -89,14 +89,14 @@ void CreateFeedbackTexture() {
 // Leaves the last pass's projection loaded and the model-view matrix mode current.
 void DrawZoomBlur(float bassLevel) {
     const float blurPulse = std::fabs(std::sin(bassLevel));
-    // The same field in every pass: built once, drawn five times.
-    BarFieldBuild();
     for (int i = 0; i < kBlurPasses; ++i) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluPerspective(sceneProjection.fieldOfView - 2.0f * i * blurPulse, 1.0,
                        sceneProjection.nearPlane, sceneProjection.farPlane);
         glMatrixMode(GL_MODELVIEW);
+        // The same field in every pass: built once, in the first and widest, drawn five times.
+        if (i == 0) BarFieldBuild();
         BarFieldDraw();
         glAccum(GL_ACCUM, 0.2f);
     }

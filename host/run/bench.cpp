@@ -2,6 +2,7 @@
 // own imports, and the process's memory and resource counters before and after the run.
 #include "host/run/bench.h"
 #include <psapi.h>
+#include <GL/gl.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,21 @@ bool Patch(HMODULE plugin, const char* name, T hook, T& real) {
     void* original = PatchImport(plugin, name, (void*)hook);
     if (original) real = (T)original;
     return original != nullptr;
+}
+
+// Through the host's own import, so the plug-in's count is untouched; empty where no context is
+// current on this thread (Render on a thread of its own).
+std::string GlString(GLenum name) {
+    const char* text = (const char*)glGetString(name);
+    return text ? text : "";
+}
+
+// User and kernel time of every thread of the process so far.
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return -1;
+    auto ms = [](const FILETIME& t) { return double(((ULONGLONG)t.dwHighDateTime << 32) | t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
 }
 
 ResourceCounts ReadResourceCounts() {
@@ -92,11 +108,20 @@ void BenchFrameStart() {
 
 void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
     lastEndMs = BenchClockMs();
+    // From the end of the first Render, which sets up what later ones reuse, to the end of the last.
+    static double firstEndCpuMs = -1;
+    if (frame == 1) firstEndCpuMs = ProcessCpuMs();
+    else if (firstEndCpuMs >= 0) report.cpuMsAfterFirst = ProcessCpuMs() - firstEndCpuMs;
     const unsigned long long glCalls = GlCallsEnd();
     report.renderMs.push_back(lastEndMs - frameStartMs);
     if (GlCallCounterInstalled()) report.glCalls.push_back(double(glCalls));
     report.pauseMs.push_back(sleptMs);
     report.designedPauseMs.push_back(double(designedMs));
+    if (report.glRenderer.empty()) {
+        report.glVendor = GlString(GL_VENDOR);
+        report.glRenderer = GlString(GL_RENDERER);
+        report.glVersion = GlString(GL_VERSION);
+    }
     if (countingAllocations && frame == 1) report.allocationsFirst = allocations - frameStartAllocations;
     if (countingAllocations && frame > 1) {
         if (report.allocationsAfterFirst < 0) report.allocationsAfterFirst = 0;

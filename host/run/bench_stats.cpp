@@ -42,6 +42,17 @@ std::string JsonSummary(const char* name, const TimingSummary& s) {
                   name, s.median, name, s.p95, name, s.max, name, s.mean, name, s.total);
 }
 
+// A JSON string: quotes, backslashes and control characters escaped.
+std::string JsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        if (c < 0x20) quoted += Format("\\u%04x", c);
+        else quoted += (char)c;
+    }
+    return quoted + "\"";
+}
+
 std::string JsonCounts(const char* name, const ResourceCounts& c) {
     return Format("\"gdi_objects_%s\":%lld,\"user_objects_%s\":%lld,\"handles_%s\":%lld", name, c.gdiObjects,
                   name, c.userObjects, name, c.handles);
@@ -88,6 +99,8 @@ std::string FormatBenchTable(const BenchReport& report) {
                            double(report.glCallsByFunction[i].second) / double(report.glCalls.size()));
         text += "  most called, per Render: " + most + "\n";
     }
+    if (!report.glRenderer.empty())
+        text += "  OpenGL: " + report.glVendor + ", " + report.glRenderer + ", " + report.glVersion + "\n";
     text += Format("  peak working set %.1f MB, peak pagefile usage %.1f MB\n", report.peakWorkingSetMb,
                    report.peakPagefileMb);
     // A live process always holds handles and USER objects: 0 means the platform does not count them.
@@ -111,11 +124,15 @@ std::string FormatBenchJson(const BenchReport& report) {
     text += JsonSummary("designed_pause_ms", SummariseTimings(report.designedPauseMs)) + ",";
     text += Format("\"allocations_init\":%lld,\"allocations_first_frame\":%lld,\"allocations_after_first_frame\":%lld,",
                    report.allocationsInit, report.allocationsFirst, report.allocationsAfterFirst);
+    if (report.cpuMsAfterFirst >= 0 && report.frames > 1)
+        text += Format("\"cpu_ms_per_frame\":%.4f,", report.cpuMsAfterFirst / (report.frames - 1));
     if (!report.glCalls.empty()) {
         text += JsonSummary("gl_calls", SummariseTimings(report.glCalls)) + ",";
         for (const auto& function : report.glCallsByFunction)
             text += Format("\"gl_calls_%s\":%llu,", function.first.c_str(), function.second);
     }
+    text += "\"gl_vendor\":" + JsonString(report.glVendor) + ",\"gl_renderer\":" + JsonString(report.glRenderer) +
+            ",\"gl_version\":" + JsonString(report.glVersion) + ",";
     text += Format("\"peak_working_set_mb\":%.2f,\"peak_pagefile_mb\":%.2f,", report.peakWorkingSetMb,
                    report.peakPagefileMb);
     text += JsonCounts("before", report.before) + "," + JsonCounts("after", report.after) + "}\n";

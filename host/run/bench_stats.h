@@ -25,8 +25,13 @@ struct BenchReport {
     long long allocationsInit = -1;        // plug-in heap allocations before frame 1; -1 unknown
     long long allocationsFirst = -1;       // in frame 1
     long long allocationsAfterFirst = -1;  // and in frames 2..N
+    // Processor time of the whole process (every thread, the driver's too) over Renders 2..N: on a
+    // shared machine it varies less than the clock does.
+    double cpuMsAfterFirst = -1;
     std::vector<double> glCalls;      // the plug-in's OpenGL calls in each Render; empty: not counted
     std::vector<std::pair<std::string, unsigned long long>> glCallsByFunction;  // over all Renders, most first
+    // GL_VENDOR, GL_RENDERER and GL_VERSION of the plug-in's context: which rasteriser drew the frames.
+    std::string glVendor, glRenderer, glVersion;
     double peakWorkingSetMb = 0, peakPagefileMb = 0;
     ResourceCounts before, after;     // just before Init and just after Quit
 };

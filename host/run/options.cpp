@@ -251,8 +251,9 @@ const OptionRow kOptionRows[] = {
      "after the run, print frames, frames per second, the pause and the rest\n"
      "of each Render (median, 95th percentile, maximum), the plug-in's heap\n"
      "allocations, its OpenGL calls per Render (every opengl32 import\n"
-     "counted) and the most called, peak memory, and GDI, USER and handle\n"
-     "counts before and after", "",
+     "counted) and the most called, peak memory, GDI, USER and handle\n"
+     "counts before and after, the processor time per frame over all threads,\n"
+     "and the OpenGL vendor, renderer and version", "",
      [](const std::string&, HostOptions& options) { options.bench = true; return true; }},
     {OptionGroup::Run, "--bench-json", "PATH", "the same figures as one JSON object (implies --bench)", "",
      [](const std::string& text, HostOptions& options) {

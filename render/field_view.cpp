@@ -1,0 +1,68 @@
+// Where a perspective camera stands relative to the bar field, and the margin within which a side's
+// facing on screen is left to the driver. Platform-free arithmetic.
+#include "render/field_view.h"
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// How far the driver may move a window coordinate, in pixels: llvmpipe snaps vertices to 1/256 of a
+// pixel, softpipe keeps floats. Twice the coarser of the two.
+const float kWindowSlack = 1.0f / 128.0f;
+// Columns of a rotation made by the driver are orthonormal to within float rounding.
+const float kRigidTolerance = 1e-5f;
+
+bool Rigid(const float* m) {
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b) {
+            const float dot = m[4 * a] * m[4 * b] + m[4 * a + 1] * m[4 * b + 1] + m[4 * a + 2] * m[4 * b + 2];
+            if (!(std::fabs(dot - (a == b ? 1.0f : 0.0f)) <= kRigidTolerance)) return false;
+        }
+    return m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
+}
+
+// What gluPerspective makes: x and y scaled by positive factors, depth divided out, nothing skewed.
+bool CentredPerspective(const float* p) {
+    for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 12, 13})
+        if (p[i] != 0.0f) return false;
+    return p[0] > 0.0f && p[5] > 0.0f && p[11] == -1.0f && p[15] == 0.0f;
+}
+}  // namespace
+
+FieldView FieldViewFrom(const float modelview[16], const float projection[16], int viewportWidth,
+                        int viewportHeight, const float low[3], const float high[3]) {
+    FieldView view;
+    const float* m = modelview;
+    const float* p = projection;
+    if (!Rigid(m) || !CentredPerspective(p) || viewportWidth <= 0 || viewportHeight <= 0) return view;
+    // The box wholly in front of the near plane and short of the far one: nothing is clipped, so
+    // the driver's facing is the sign of the eye-space corners' determinant.
+    const float nearPlane = p[14] / (p[10] - 1.0f);
+    const float farPlane = p[14] / (p[10] + 1.0f);
+    float reach = 0.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const float c[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]};
+        float e[3];
+        for (int r = 0; r < 3; ++r) e[r] = m[r] * c[0] + m[4 + r] * c[1] + m[8 + r] * c[2] + m[12 + r];
+        if (!(-e[2] > nearPlane && -e[2] < farPlane)) return view;
+        reach = std::max(reach, std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]));
+    }
+    // The rotation's transpose takes the eye (the origin of eye space) back into the field.
+    for (int a = 0; a < 3; ++a) view.eye[a] = -(m[4 * a] * m[12] + m[4 * a + 1] * m[13] + m[4 * a + 2] * m[14]);
+    // A window vertex off by the slack in x and y is an eye-space corner moved sideways by at most
+    // this much at depth `reach`, where a unit spans the fewest pixels.
+    const float pixelsPerUnit = 0.5f * std::min(p[0] * (float)viewportWidth, p[5] * (float)viewportHeight);
+    view.reach = reach;
+    view.slack = std::sqrt(2.0f) * kWindowSlack * reach / pixelsPerUnit;
+    view.known = true;
+    return view;
+}
+
+// A triangle's facing is the sign of det[P0, P1, P2] of its eye-space corners, which is twice its
+// area times the eye's distance from its plane. Corners moved by at most s, each within r of the eye,
+// change the determinant by at most s r (perimeter) + 3 s^2 r + s^3; a right triangle's perimeter
+// is at most twice the sum of its legs. The model-view's own rounding adds a little distance.
+float SideMargin(const FieldView& view, float width, float shortest) {
+    const float s = view.slack, r = view.reach;
+    const float bound = s * r * 2.0f * (width + shortest) + 3.0f * s * s * r + s * s * s;
+    return bound / (width * shortest) + 2.0f * kRigidTolerance * r;
+}

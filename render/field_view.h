@@ -1,0 +1,23 @@
+// Where a perspective camera stands relative to the bar field, for leaving out on the processor the
+// sides the driver would cull anyway. Platform-free arithmetic.
+#pragma once
+
+// The camera in the field's own coordinates, and how far a window vertex may land from where exact
+// arithmetic puts it, as a distance at the field's far end.
+struct FieldView {
+    bool known = false;  // false: leave every side in, the driver decides
+    float eye[3] = {0.0f, 0.0f, 0.0f};
+    float reach = 0.0f;  // eye-space distance to the field's farthest corner
+    float slack = 0.0f;
+};
+
+// From column-major model-view and projection matrices and the viewport's size, for a field inside
+// the box low..high. Known only for a rigid model-view and a centred perspective that holds the box
+// wholly between its near and far planes. A narrower perspective on the same viewport shows the
+// same sides from the same side, with less slack: the view serves it too.
+FieldView FieldViewFrom(const float modelview[16], const float projection[16], int viewportWidth,
+                        int viewportHeight, const float low[3], const float high[3]);
+
+// How far the eye must stand behind the plane of an upright side, cut by the driver into right
+// triangles at least `width` by `shortest`, before every one of them surely faces away on screen.
+float SideMargin(const FieldView& view, float width, float shortest);
