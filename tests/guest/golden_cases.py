@@ -115,8 +115,12 @@ def main(argv):
         print("FAIL golden: no golden set %s; scripts/record-goldens writes it" % golden_set)
         return 1
 
-    def one(scenario):
-        name, frames, options, _ = scenario
+    jobs = int(os.environ.get("SMEARSCOPE_JOBS") or os.cpu_count() or 1)
+
+    def one(numbered):
+        number, (name, frames, options, _) = numbered
+        if number < jobs:
+            time.sleep(10 * number)  # the first runs start apart (see the NOTE below)
         started, folder = time.time(), os.path.join(out, name)
         # NOTE: two Wine processes started at the same moment as the first of a fresh session have
         # ended at start-up (status 2, or killed) in the emulated PC; a start that fails gets one more
@@ -136,9 +140,8 @@ def main(argv):
         return (name,) + check_scenario(folder, os.path.join(golden_set, name), frames) + (started,)
 
     failed = 0
-    jobs = int(os.environ.get("SMEARSCOPE_JOBS") or os.cpu_count() or 1)
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
-        for name, failures, notes, started in pool.map(one, scenarios):
+        for name, failures, notes, started in pool.map(one, enumerate(scenarios)):
             if failures:
                 failed += 1
                 print("FAIL golden-%s: %s" % (name, "; ".join(failures)), flush=True)
