@@ -3,12 +3,15 @@
 #include "host/sound/audio_feed.h"
 #include <mutex>
 #include "host/run/json_log.h"
+#include "host/sound/capture_source.h"
 #include "host/sound/player.h"
 
 namespace {
 Player* player = nullptr;
 std::mutex playerLock;
 bool spectrumOverride = false;
+bool listening = false;
+std::string listenTitle;  // a copy the caller may read after the lock
 const double kSeekSeconds = 5.0;
 
 int PeakBin(const unsigned char* bins) {
@@ -20,35 +23,44 @@ int PeakBin(const unsigned char* bins) {
 }  // namespace
 
 void AudioFeedStart(const HostOptions& options) {
-    if (options.spectrumGiven && options.audioPaths.empty()) return;
     spectrumOverride = options.spectrumGiven;
+    if (options.listen) {
+        listening = true;
+        CaptureStart(options.listenInput ? ListenSource::Input : ListenSource::Output);
+        return;
+    }
+    if (options.spectrumGiven && options.audioPaths.empty()) return;
     std::lock_guard<std::mutex> hold(playerLock);
     player = new Player();
     player->Open(options.audioPaths, options.titleGiven ? options.title : std::string());
 }
 
 void AudioFeedStop() {
+    if (listening) CaptureStop();
+    listening = false;
     std::lock_guard<std::mutex> hold(playerLock);
     delete player;
     player = nullptr;
 }
 
-bool AudioFeedActive() { return player != nullptr; }
+bool AudioFeedActive() { return listening || player != nullptr; }
 
 void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]) {
     std::lock_guard<std::mutex> hold(playerLock);
-    if (!player) return;
-    player->Update();
+    if (!player && !listening) return;
+    if (player) player->Update();
     if (spectrumOverride) return;
-    player->Fill(spectrum, waveform);
-    JsonLine("spectrum").Int("frame", frame).Num("position", player->PositionSeconds())
-        .Int("peak_bin_left", PeakBin(spectrum[0])).Int("peak_bin_right", PeakBin(spectrum[1]))
-        .Int("bin2", spectrum[0][2]).Write();
+    if (listening) CaptureFill(spectrum, waveform);
+    else player->Fill(spectrum, waveform);
+    const int peakLeft = PeakBin(spectrum[0]);
+    JsonLine("spectrum").Int("frame", frame).Num("position", listening ? CaptureSeconds() : player->PositionSeconds())
+        .Int("peak_bin_left", peakLeft).Int("peak_bin_right", PeakBin(spectrum[1]))
+        .Int("bin2", spectrum[0][2]).Int("peak_left", spectrum[0][peakLeft]).Write();
 }
 
 bool AudioFeedPlaying() {
     std::lock_guard<std::mutex> hold(playerLock);
-    return player && player->Playing();
+    return listening || (player && player->Playing());
 }
 
 int AudioFeedIndex() {
@@ -58,6 +70,10 @@ int AudioFeedIndex() {
 
 const char* AudioFeedTitle(long long index) {
     std::lock_guard<std::mutex> hold(playerLock);
+    if (listening) {
+        listenTitle = CaptureTitle();
+        return listenTitle.c_str();
+    }
     return player ? player->TitleAt(index) : "";
 }
 
