@@ -105,7 +105,7 @@ def silent(line):
 
 def play_tone_and_fall(host, wav, bin_, start):
     """Once frames run silent, plays the tone: its peak within a few frames, then all zero within a
-    second. Returns the zero line and the latency."""
+    second. Returns the zero line."""
     start = host.wait("a silent frame before the tone", silent, start)
     before = len(host.spectra())
     started = time.monotonic()

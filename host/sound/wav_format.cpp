@@ -72,7 +72,7 @@ std::string DecodeWavSamples(const WavFormat& format, const uint8_t* data, size_
     for (size_t i = 0; i < frames; ++i) {
         const uint8_t* frame = data + i * size_t(format.blockAlign);
         clip.left[i] = Sample(format, frame);
-        clip.right[i] = format.channels == 2 ? Sample(format, frame + step) : clip.left[i];
+        clip.right[i] = format.channels >= 2 ? Sample(format, frame + step) : clip.left[i];
     }
     return "";
 }
