@@ -8,7 +8,9 @@
 
 namespace {
 Player* player = nullptr;
-std::mutex playerLock;
+// NOTE: recursive: stopping or starting the output (waveOutReset under Wine's pulse driver) waits in
+// a SendMessage, which delivers the plug-in's queries to this same main thread meanwhile.
+std::recursive_mutex playerLock;
 bool spectrumOverride = false;
 bool listening = false;
 std::string listenTitle;  // a copy the caller may read after the lock
@@ -30,7 +32,7 @@ void AudioFeedStart(const HostOptions& options) {
         return;
     }
     if (options.spectrumGiven && options.audioPaths.empty()) return;
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     player = new Player();
     player->Open(options.audioPaths, options.titleGiven ? options.title : std::string());
 }
@@ -38,7 +40,7 @@ void AudioFeedStart(const HostOptions& options) {
 void AudioFeedStop() {
     if (listening) CaptureStop();
     listening = false;
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     delete player;
     player = nullptr;
 }
@@ -46,7 +48,7 @@ void AudioFeedStop() {
 bool AudioFeedActive() { return listening || player != nullptr; }
 
 void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]) {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     if (!player && !listening) return;
     if (player) player->Update();
     if (spectrumOverride) return;
@@ -59,17 +61,17 @@ void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char wave
 }
 
 bool AudioFeedPlaying() {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     return listening || (player && player->Playing());
 }
 
 int AudioFeedIndex() {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     return player ? player->Index() : 0;
 }
 
 const char* AudioFeedTitle(long long index) {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     if (listening) {
         listenTitle = CaptureTitle();
         return listenTitle.c_str();
@@ -78,11 +80,13 @@ const char* AudioFeedTitle(long long index) {
 }
 
 void AudioFeedKey(WPARAM key) {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     if (!player || player->Empty()) return;
     if (key == VK_SPACE) {
+        // Logged first: the queries answered while the output stops or starts already see the new state.
+        // The position is the same on both sides of the toggle.
+        JsonLine("pause").Bool("paused", !player->Paused()).Num("position", player->PositionSeconds()).Write();
         player->TogglePause();
-        JsonLine("pause").Bool("paused", player->Paused()).Num("position", player->PositionSeconds()).Write();
     } else if (key == VK_LEFT || key == VK_RIGHT) {
         const double seconds = key == VK_LEFT ? -kSeekSeconds : kSeekSeconds;
         player->Seek(seconds);
