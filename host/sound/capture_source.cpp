@@ -21,6 +21,7 @@ const DWORD kPollMs = 10;
 const DWORD kRetryMs = 2000;
 const REFERENCE_TIME kBufferDuration = 1000000;  // 100 ms in 100-ns units
 const char kNoDevice[] = "No capture device";
+const char kStalled[] = "no packets";
 
 ListenSource listenSource = ListenSource::Output;
 HANDLE thread = nullptr;
@@ -159,7 +160,12 @@ void PacketArrived(const Stream& stream, const BYTE* data, UINT32 frames, DWORD 
 // Drains the stream's packets until it fails or listening stops: "" when stopped, else the fault.
 std::string Capture(Stream& stream) {
     AudioClip packet;
+    DWORD lastPacket = GetTickCount();
     while (WaitForSingleObject(stopEvent, kPollMs) == WAIT_TIMEOUT) {
+        // A recording device delivers even silence (only loopback goes quiet while nothing plays):
+        // a stream silent for 2 s has stalled and is opened again. NOTE: seen once under Wine 8's
+        // pulse driver on a heavily loaded machine.
+        if (!stream.loopback && GetTickCount() - lastPacket > kRetryMs) return kStalled;
         UINT32 padding = 0, size = 0;
         // NOTE: Wine's pulse driver reports a dead server only here, not in GetNextPacketSize.
         HRESULT result = stream.client->GetCurrentPadding(&padding);
@@ -171,6 +177,7 @@ std::string Capture(Stream& stream) {
             result = stream.capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr);
             if (FAILED(result)) return Describe("GetBuffer", result);
             PacketArrived(stream, data, frames, flags, packet);
+            lastPacket = GetTickCount();
             stream.capture->ReleaseBuffer(frames);
         }
         if (FAILED(result)) return Describe("GetNextPacketSize", result);
@@ -200,6 +207,10 @@ DWORD WINAPI CaptureThread(LPVOID) {
             first = false;
             fault = Capture(stream);
             if (fault.empty()) break;
+            if (fault == kStalled) {
+                JsonLine("listen_stalled").Str("device", stream.name.c_str()).Write();
+                continue;
+            }
         }
         // One line when the device goes (or is missing at start), none for each failed retry.
         if (!lost) {
