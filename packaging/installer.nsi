@@ -1,10 +1,12 @@
 ; The Smearscope installer: puts vis_Smearscope.dll and its texts (README, licence, third-party
-; notices) into the Plugins folder of the player's folder, with an uninstaller that takes away only
-; what the installer put there. Built by scripts/package:
-;   makensis -DVERSION=1.0.0 -DDLL=path -DLICENSE_FILE=path -DREADME_FILE=path -DNOTICES_FILE=path
-;            -DOUTFILE=path [-DTARGET=amd64-unicode]
-; Command line: /S silent, /D=FOLDER the player's folder (last, unquoted). The uninstaller takes /S
-; and /DELETESETTINGS (also remove Smearscope.ini and its VirtualStore copy, otherwise kept).
+; notices) into the Plugins folder of the player's folder, and optionally the host with the plug-in
+; into a folder of their own with Start-menu entries, with an uninstaller that takes away only what
+; the installer put there. Built by scripts/package:
+;   makensis -DVERSION=1.0.0 -DDLL=path -DHOST=path -DLICENSE_FILE=path -DREADME_FILE=path
+;            -DNOTICES_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
+; Command line: /S silent, /WITHOUTWINAMP also the host and its Start-menu entries, /D=FOLDER the
+; player's folder (last, unquoted). The uninstaller takes /S and /DELETESETTINGS (also remove
+; Smearscope.ini and its VirtualStore copy, otherwise kept).
 
 !macro Required NAME
   !ifndef ${NAME}
@@ -13,6 +15,7 @@
 !macroend
 !insertmacro Required VERSION
 !insertmacro Required DLL
+!insertmacro Required HOST
 !insertmacro Required LICENSE_FILE
 !insertmacro Required README_FILE
 !insertmacro Required NOTICES_FILE
@@ -37,6 +40,7 @@
 !define README_NAME "Smearscope-README.txt"
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
+!define HOST_EXE "smearscope-host.exe"
 
 Name "Smearscope ${VERSION}"
 OutFile "${OUTFILE}"
@@ -52,9 +56,12 @@ BrandingText "Smearscope ${VERSION}"
 
 Var createdPluginsFolder
 Var ownsUninstallEntry
+Var standaloneFolder   ; the uninstaller's: where the host went, "" when it was not installed
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Without Winamp, Smearscope can draw whatever the PC plays: tick it to install the Smearscope program with its own copy of the plug-in, and Start-menu entries."
+!insertmacro MUI_PAGE_COMPONENTS
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup copies ${PLUGIN_DLL} into the Plugins folder of your Winamp folder. It found the folder below; if Winamp lives elsewhere, choose its folder (the one that holds winamp.exe)."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Winamp folder"
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckPlayerFolder
@@ -86,6 +93,7 @@ LangString DllInUse ${LANG_ENGLISH} "${PLUGIN_DLL} is in use, probably by Winamp
 ; Where the player is: the folder it records in the registry, else the usual program folders.
 ; /D= on the command line has set INSTDIR already and wins over both.
 Function .onInit
+  Call SelectStandalone
   ${If} $INSTDIR != ""
     Return
   ${EndIf}
@@ -164,6 +172,32 @@ Section "Smearscope" SecPlugin
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; The host plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
+; opens the plug-in's configuration. The plug-in beside it keeps its own Smearscope.ini.
+Section /o "Smearscope without Winamp" SecStandalone
+  !insertmacro WaitUntilWritable "$PROGRAMFILES\Smearscope\${PLUGIN_DLL}"
+  SetOutPath "$PROGRAMFILES\Smearscope"
+  File "${HOST}"
+  File "${DLL}"
+  SetShellVarContext all
+  ; NOTE: the host is a console program; its console starts minimised, the picture has a window of its own.
+  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--listen" "" 0 SW_SHOWMINIMIZED
+  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--config" "" 0 SW_SHOWMINIMIZED
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "$PROGRAMFILES\Smearscope"
+SectionEnd
+
+; Ticked by /WITHOUTWINAMP, and when an earlier install has it, so that an upgrade keeps it current.
+Function SelectStandalone
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "StandaloneFolder"
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/WITHOUTWINAMP" $2
+  ${IfNot} ${Errors}
+  ${OrIf} $1 != ""
+    !insertmacro SelectSection ${SecStandalone}
+  ${EndIf}
+FunctionEnd
+
 Section "un.Smearscope" UnSecPlugin
   SectionIn RO
   !insertmacro WaitUntilWritable "$INSTDIR\${PLUGIN_DLL}"
@@ -177,6 +211,17 @@ Section "un.Smearscope" UnSecPlugin
   ${EndIf}
 SectionEnd
 
+Section "-un.Without Winamp"
+  ${If} $standaloneFolder != ""
+    !insertmacro WaitUntilWritable "$standaloneFolder\${PLUGIN_DLL}"
+    Delete "$standaloneFolder\${HOST_EXE}"
+    Delete "$standaloneFolder\${PLUGIN_DLL}"
+    SetShellVarContext all
+    Delete "$SMPROGRAMS\Smearscope.lnk"
+    Delete "$SMPROGRAMS\Smearscope settings.lnk"
+  ${EndIf}
+SectionEnd
+
 Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
   Delete "$INSTDIR\${SETTINGS_FILE}"
   ; NOTE: Windows redirects a program's writes under Program Files that it may not make to the
@@ -186,11 +231,17 @@ Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
     StrCpy $0 $INSTDIR "" 3
     Delete "$LOCALAPPDATA\VirtualStore\$0\${SETTINGS_FILE}"
   ${EndIf}
+  ${If} $standaloneFolder != ""
+    Delete "$standaloneFolder\${SETTINGS_FILE}"
+  ${EndIf}
 SectionEnd
 
 Section "-un.Plugins folder"
   ${If} $createdPluginsFolder == 1
     RMDir "$INSTDIR"  ; only when empty: other plug-ins and kept settings stay
+  ${EndIf}
+  ${If} $standaloneFolder != ""
+    RMDir "$standaloneFolder"  ; only when empty: kept settings stay
   ${EndIf}
 SectionEnd
 
@@ -200,10 +251,12 @@ SectionEnd
 Function un.onInit
   StrCpy $ownsUninstallEntry 0
   StrCpy $createdPluginsFolder 0
+  StrCpy $standaloneFolder ""
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
   ${If} $0 == '"$INSTDIR\${UNINSTALLER}"'
     StrCpy $ownsUninstallEntry 1
     ReadRegDWORD $createdPluginsFolder HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
+    ReadRegStr $standaloneFolder HKLM "${UNINSTALL_KEY}" "StandaloneFolder"
   ${EndIf}
   ${GetParameters} $0
   ClearErrors

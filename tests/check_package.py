@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 """What a user downloads, as scripts/package leaves it in DIST: the zip holds exactly the shipped
-DLL (byte for byte the built one), README.txt, LICENSE, THIRD-PARTY-NOTICES.txt and CHANGELOG.md,
-as Notepad-ready text naming this version, the notices naming every library linked in; the installer
-is a 32-bit PE with this version (the installer suite checks what it installs); the debug file is in
-neither.
+DLL and host (byte for byte the built ones, beside each other), README.txt, LICENSE,
+THIRD-PARTY-NOTICES.txt and CHANGELOG.md, as Notepad-ready text naming this version, the notices naming
+every library linked in; the installer is a 32-bit PE with this version (the installer suite checks what
+it installs); the debug files are in neither.
 Usage: check_package.py DIST VERSION BUILT_DLL"""
 import os
 import sys
 import zipfile
 import pefile
 
-ZIP_FILES = ["vis_Smearscope.dll", "README.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt", "CHANGELOG.md"]
+ZIP_FILES = ["vis_Smearscope.dll", "smearscope-host.exe", "README.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt", "CHANGELOG.md"]
 # Each library linked into what ships, by a line its notice must carry.
 NOTICES = {"freeglut": "Pawel W. Olszta", "mingw-w64 runtime": "the mingw-w64 project",
            "winpthreads": "mingw-w64-libraries/winpthreads/", "libstdc++": "GCC RUNTIME LIBRARY EXCEPTION",
@@ -27,9 +27,12 @@ def check_zip(path, version, built_dll):
         bad = archive.testzip()
         if bad:
             failures.append(f"{bad} is damaged in the zip")
-        with open(built_dll, "rb") as f:
-            if archive.read("vis_Smearscope.dll") != f.read():
-                failures.append("the zip's DLL is not the built release DLL")
+        for name in ("vis_Smearscope.dll", "smearscope-host.exe"):
+            with open(os.path.join(os.path.dirname(built_dll), name), "rb") as f:
+                if archive.read(name) != f.read():
+                    failures.append(f"the zip's {name} is not the built release one")
+        if b".debug_info" in archive.read("smearscope-host.exe"):
+            failures.append("the zip's host carries its debug information")
         readme = archive.read("README.txt").decode("ascii")
         licence = archive.read("LICENSE").decode("ascii")
         changelog = archive.read("CHANGELOG.md").decode("utf-8")
@@ -41,7 +44,7 @@ def check_zip(path, version, built_dll):
     if version not in readme or "@VERSION@" in readme:
         failures.append(f"README.txt does not name version {version}")
     for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista",
-                  "THIRD-PARTY-NOTICES.txt", "Visualization"):
+                  "THIRD-PARTY-NOTICES.txt", "Visualization", "Without Winamp", "--listen"):
         if topic not in readme:
             failures.append(f"README.txt never mentions {topic!r}")
     for library, line in NOTICES.items():
@@ -82,9 +85,10 @@ def main(dist, version, built_dll):
     if not failures:
         failures += check_zip(os.path.join(dist, name + ".zip"), version, built_dll)
         failures += check_installer(os.path.join(dist, name + "-setup.exe"), version)
-    debug = os.path.join(dist, f"{name}-debug", "vis_Smearscope.dll.debug")
-    if not os.path.exists(debug):
-        failures.append(f"{debug} missing: the release's debug information is not kept")
+    for debug in ("vis_Smearscope.dll.debug", "smearscope-host.exe.debug"):
+        debug = os.path.join(dist, f"{name}-debug", debug)
+        if not os.path.exists(debug):
+            failures.append(f"{debug} missing: the release's debug information is not kept")
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0

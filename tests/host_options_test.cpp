@@ -53,7 +53,10 @@ OptionTexts DocsOptions(const std::string& docs) {
         const size_t close = line.find("` | ", 3);
         if (close == std::string::npos) continue;
         const size_t last = line.rfind(" |");
-        options[line.substr(3, close - 3)] = Plain(line.substr(close + 4, last - close - 4));
+        // A table cell escapes the bar even inside code: "[output\|input]" is "[output|input]".
+        std::string name = line.substr(3, close - 3);
+        for (size_t at; (at = name.find("\\|")) != std::string::npos;) name.erase(at, 1);
+        options[name] = Plain(line.substr(close + 4, last - close - 4));
     }
     return options;
 }
@@ -108,6 +111,8 @@ TEST(HostOptions, MalformedCommandLinesEndWithStatusOneAndTheReason) {
         {{"--key-storm", "A"}, "--key-storm wants KEY:COUNT, got A"},
         {{"--call-order", "backwards"}, "--call-order wants render-after-quit"},
         {{"--capture-frames", "1"}, "--capture-frames needs --capture DIR"},
+        {{"--listen", "speakers"}, "--listen wants output or input, got speakers"},
+        {{"--listen", "--audio", "a.wav"}, "--listen and --audio exclude each other"},
     };
     for (const BadCommandLine& bad : cases) {
         BenchRun run = RunBench(bad.arguments);

@@ -133,7 +133,8 @@ enum class OptionGroup { Run, Drill };
 struct OptionRow {
     OptionGroup group;
     const char* name;
-    const char* value;  // the value's placeholder in --help; null for an option without a value
+    const char* value;  // the value's placeholder in --help; null for an option without a value, and
+                        // in brackets for an optional one (taken when the next argument is no option)
     const char* help;   // lines separated by '\n'
     const char* wants;  // what a refused value is told: "NAME wants WANTS, got VALUE"
     // Applies the value (ignored without one); false when the value is malformed.
@@ -157,6 +158,16 @@ const OptionRow kOptionRows[] = {
      "one-line error and the rest play. Without it the built-in demo track\n"
      "loops. SPACE pauses, LEFT and RIGHT seek 5 s", "",
      [](const std::string& text, HostOptions& options) { options.audioPaths.push_back(text); return true; }},
+    {OptionGroup::Run, "--listen", "[output|input]",
+     "draw what the PC plays (output, the default: the default output device,\n"
+     "or the default recording device where it cannot be captured) or what\n"
+     "the default recording device hears (input), instead of playing",
+     "output or input",
+     [](const std::string& text, HostOptions& options) {
+         options.listen = true;
+         options.listenInput = text == "input";
+         return text.empty() || text == "output" || text == "input";
+     }},
     {OptionGroup::Run, "--spectrum", "KIND",
      "feed a synthetic signal instead of the player's: const:B (every bin\n"
      "B), ramp, random or demo (a signal with a beat)",
@@ -336,7 +347,9 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             return false;
         }
         std::string text;
-        if (row->value) {
+        if (row->value && row->value[0] == '[') {
+            if (i + 1 < argc && argv[i + 1][0] != '-') text = argv[++i];
+        } else if (row->value) {
             if (i + 1 >= argc) {
                 error = option + " needs a value";
                 return false;
@@ -347,6 +360,10 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             error = option + " wants " + row->wants + ", got " + text;
             return false;
         }
+    }
+    if (options.listen && !options.audioPaths.empty()) {
+        error = "--listen and --audio exclude each other";
+        return false;
     }
     if (!options.captureFrames.empty() && options.captureDir.empty()) {
         error = "--capture-frames needs --capture DIR";

@@ -31,6 +31,8 @@ struct HostOptions {
     int spectrumValue = 0;           // for SpectrumKind::Constant
     bool spectrumGiven = false;      // --spectrum: the synthetic signal instead of the player's
     std::vector<std::string> audioPaths;  // the playlist; empty: the built-in demo track
+    bool listen = false;             // --listen: capture a device instead of playing
+    bool listenInput = false;        // --listen input: the recording device, not the output
     std::string title = "Smearscope demo";
     bool titleGiven = false;
     bool nullTitle = false;

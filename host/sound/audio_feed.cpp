@@ -3,12 +3,17 @@
 #include "host/sound/audio_feed.h"
 #include <mutex>
 #include "host/run/json_log.h"
+#include "host/sound/capture_source.h"
 #include "host/sound/player.h"
 
 namespace {
 Player* player = nullptr;
-std::mutex playerLock;
+// NOTE: recursive: stopping or starting the output (waveOutReset under Wine's pulse driver) waits in
+// a SendMessage, which delivers the plug-in's queries to this same main thread meanwhile.
+std::recursive_mutex playerLock;
 bool spectrumOverride = false;
+bool listening = false;
+std::string listenTitle;  // a copy the caller may read after the lock
 const double kSeekSeconds = 5.0;
 
 int PeakBin(const unsigned char* bins) {
@@ -20,53 +25,68 @@ int PeakBin(const unsigned char* bins) {
 }  // namespace
 
 void AudioFeedStart(const HostOptions& options) {
-    if (options.spectrumGiven && options.audioPaths.empty()) return;
     spectrumOverride = options.spectrumGiven;
-    std::lock_guard<std::mutex> hold(playerLock);
+    if (options.listen) {
+        listening = true;
+        CaptureStart(options.listenInput ? ListenSource::Input : ListenSource::Output);
+        return;
+    }
+    if (options.spectrumGiven && options.audioPaths.empty()) return;
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     player = new Player();
     player->Open(options.audioPaths, options.titleGiven ? options.title : std::string());
 }
 
 void AudioFeedStop() {
-    std::lock_guard<std::mutex> hold(playerLock);
+    if (listening) CaptureStop();
+    listening = false;
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     delete player;
     player = nullptr;
 }
 
-bool AudioFeedActive() { return player != nullptr; }
+bool AudioFeedActive() { return listening || player != nullptr; }
 
 void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]) {
-    std::lock_guard<std::mutex> hold(playerLock);
-    if (!player) return;
-    player->Update();
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
+    if (!player && !listening) return;
+    if (player) player->Update();
     if (spectrumOverride) return;
-    player->Fill(spectrum, waveform);
-    JsonLine("spectrum").Int("frame", frame).Num("position", player->PositionSeconds())
-        .Int("peak_bin_left", PeakBin(spectrum[0])).Int("peak_bin_right", PeakBin(spectrum[1]))
-        .Int("bin2", spectrum[0][2]).Write();
+    if (listening) CaptureFill(spectrum, waveform);
+    else player->Fill(spectrum, waveform);
+    const int peakLeft = PeakBin(spectrum[0]);
+    JsonLine("spectrum").Int("frame", frame).Num("position", listening ? CaptureSeconds() : player->PositionSeconds())
+        .Int("peak_bin_left", peakLeft).Int("peak_bin_right", PeakBin(spectrum[1]))
+        .Int("bin2", spectrum[0][2]).Int("peak_left", spectrum[0][peakLeft]).Write();
 }
 
 bool AudioFeedPlaying() {
-    std::lock_guard<std::mutex> hold(playerLock);
-    return player && player->Playing();
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
+    return listening || (player && player->Playing());
 }
 
 int AudioFeedIndex() {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     return player ? player->Index() : 0;
 }
 
 const char* AudioFeedTitle(long long index) {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
+    if (listening) {
+        listenTitle = CaptureTitle();
+        return listenTitle.c_str();
+    }
     return player ? player->TitleAt(index) : "";
 }
 
 void AudioFeedKey(WPARAM key) {
-    std::lock_guard<std::mutex> hold(playerLock);
+    std::lock_guard<std::recursive_mutex> hold(playerLock);
     if (!player || player->Empty()) return;
     if (key == VK_SPACE) {
+        // Logged first: the queries answered while the output stops or starts already see the new state.
+        // The position is the same on both sides of the toggle.
+        JsonLine("pause").Bool("paused", !player->Paused()).Num("position", player->PositionSeconds()).Write();
         player->TogglePause();
-        JsonLine("pause").Bool("paused", player->Paused()).Num("position", player->PositionSeconds()).Write();
     } else if (key == VK_LEFT || key == VK_RIGHT) {
         const double seconds = key == VK_LEFT ? -kSeekSeconds : kSeekSeconds;
         player->Seek(seconds);

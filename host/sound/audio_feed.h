@@ -4,12 +4,14 @@
 #include <windows.h>
 #include "host/run/options.h"
 
-// Starts the player when the run wants one: --audio files, or no --spectrum (the demo track).
+// Starts the player when the run wants one: --audio files, or no --spectrum (the demo track); or,
+// with --listen, the capture of a device, which then answers the queries: playing, position 0 and
+// the device's name as the title.
 void AudioFeedStart(const HostOptions& options);
 void AudioFeedStop();
 bool AudioFeedActive();
 // Before each Render: advances the playlist and fills the blocks (unless --spectrum overrides
-// them), logging the spectrum's peaks as a spectrum event.
+// them), logging the spectrum's peaks as a spectrum event (position: seconds listened, when listening).
 void AudioFeedFill(int frame, unsigned char spectrum[2][576], unsigned char waveform[2][576]);
 bool AudioFeedPlaying();
 int AudioFeedIndex();

@@ -1,5 +1,5 @@
 // WAV sample formats the host plays: the format chunk's validation and the conversion of sample
-// data to floats (PCM 8, 16 and 24 bit, 32-bit float; mono or stereo).
+// data to floats (PCM 8, 16, 24 and 32 bit, 32-bit float; files mono or stereo, devices any width).
 #include "host/sound/wav_format.h"
 #include <cstring>
 
@@ -14,10 +14,11 @@ uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t Read32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 float Sample(const WavFormat& format, const uint8_t* p) {
-    switch (format.bitsPerSample) {
+    switch (format.formatTag == kFloat ? 0 : format.bitsPerSample) {
     case 8: return (int(p[0]) - 128) / 128.0f;
     case 16: return int16_t(Read16(p)) / 32768.0f;
     case 24: return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) / 2147483648.0f;
+    case 32: return int32_t(Read32(p)) / 2147483648.0f;
     default: {
         float value;
         std::memcpy(&value, p, sizeof(value));
@@ -26,9 +27,9 @@ float Sample(const WavFormat& format, const uint8_t* p) {
     }
     }
 }
-}  // namespace
 
-std::string ParseWavFormat(const uint8_t* chunk, size_t size, WavFormat& format) {
+// maxChannels and pcm32 are where files and capture devices differ.
+std::string ParseFormat(const uint8_t* chunk, size_t size, WavFormat& format, int maxChannels, bool pcm32) {
     if (size < 16) return "format chunk too short";
     format.formatTag = Read16(chunk);
     format.channels = Read16(chunk + 2);
@@ -40,13 +41,23 @@ std::string ParseWavFormat(const uint8_t* chunk, size_t size, WavFormat& format)
         format.formatTag = Read16(chunk + 24);  // first two bytes of the sub-format GUID
     }
     if (format.formatTag != kPcm && format.formatTag != kFloat) return "unsupported codec " + std::to_string(format.formatTag);
-    if (format.channels != 1 && format.channels != 2) return "unsupported channel count " + std::to_string(format.channels);
+    if (format.channels < 1 || format.channels > maxChannels) return "unsupported channel count " + std::to_string(format.channels);
     if (format.sampleRate < 1000 || format.sampleRate > 384000) return "unsupported sample rate " + std::to_string(format.sampleRate);
-    const bool pcmBits = format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 24;
+    const bool pcmBits = format.bitsPerSample == 8 || format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
+                         (pcm32 && format.bitsPerSample == 32);
     if ((format.formatTag == kPcm && !pcmBits) || (format.formatTag == kFloat && format.bitsPerSample != 32))
         return "unsupported sample size " + std::to_string(format.bitsPerSample) + " bits";
     if (format.blockAlign != format.channels * format.bitsPerSample / 8) return "inconsistent block size";
     return "";
+}
+}  // namespace
+
+std::string ParseWavFormat(const uint8_t* chunk, size_t size, WavFormat& format) {
+    return ParseFormat(chunk, size, format, 2, false);
+}
+
+std::string ParseMixFormat(const uint8_t* format, size_t size, WavFormat& parsed) {
+    return ParseFormat(format, size, parsed, 32, true);
 }
 
 std::string DecodeWavSamples(const WavFormat& format, const uint8_t* data, size_t size, AudioClip& clip) {
@@ -61,7 +72,7 @@ std::string DecodeWavSamples(const WavFormat& format, const uint8_t* data, size_
     for (size_t i = 0; i < frames; ++i) {
         const uint8_t* frame = data + i * size_t(format.blockAlign);
         clip.left[i] = Sample(format, frame);
-        clip.right[i] = format.channels == 2 ? Sample(format, frame + step) : clip.left[i];
+        clip.right[i] = format.channels >= 2 ? Sample(format, frame + step) : clip.left[i];
     }
     return "";
 }

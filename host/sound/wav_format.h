@@ -1,5 +1,6 @@
-// WAV sample formats the host plays: the format chunk's validation and the conversion of sample
-// data to floats. Free of platform calls, so it is fuzzed and unit-tested natively.
+// WAV sample formats the host plays and captures: the format chunk's (or a device's mix format's)
+// validation and the conversion of sample data to floats. Free of platform calls, so it is fuzzed
+// and unit-tested natively.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -24,5 +25,9 @@ struct AudioClip {
 
 // Reads a "fmt " chunk body. Returns "" on success, else the fault in a few words.
 std::string ParseWavFormat(const uint8_t* chunk, size_t size, WavFormat& format);
-// Converts a "data" chunk body; a trailing partial frame is ignored. Returns "" or the fault.
+// Reads a capture device's mix format: the bytes of a WAVEFORMATEX (WAVE_FORMAT_EXTENSIBLE too),
+// which are laid out as a "fmt " chunk. Beyond what files may hold, it takes any channel count up to
+// 32 (the first two are kept as left and right) and PCM in 32 bits.
+std::string ParseMixFormat(const uint8_t* format, size_t size, WavFormat& parsed);
+// Converts a "data" chunk body (or a captured packet); a trailing partial frame is ignored. Returns "" or the fault.
 std::string DecodeWavSamples(const WavFormat& format, const uint8_t* data, size_t size, AudioClip& clip);

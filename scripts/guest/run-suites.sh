@@ -7,6 +7,9 @@ cd "$(dirname "$0")"
 [ -f suite.env ] && . ./suite.env
 export SMEARSCOPE_REFERENCE=$PWD/reference
 [ -d dist ] && export SMEARSCOPE_DIST=$PWD/dist
+# The audio server the listening case plays into and listens to, as outside (scripts/pulse-server).
+export XDG_RUNTIME_DIR=/tmp/smearscope-pulse
+[ -f pulse-server ] && { bash pulse-server start || echo "run-suites: the audio server did not start"; }
 status=0
 for name in $(cat suites); do
   suite=tests/guest/${name}_suite.sh

@@ -25,6 +25,10 @@ UNINSTALLER = "Smearscope-uninstall.exe"
 TEXTS = {"Smearscope-README.txt": "README.txt", "Smearscope-LICENSE.txt": "LICENSE",
          "Smearscope-THIRD-PARTY-NOTICES.txt": "THIRD-PARTY-NOTICES.txt"}
 INSTALLED = [DLL, UNINSTALLER, *TEXTS]
+HOST = "smearscope-host.exe"
+# The optional part's Start-menu entries (all users') and the option each runs the host with.
+START_MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+LINKS = {"Smearscope.lnk": "--listen", "Smearscope settings.lnk": "--config"}
 RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
 SETTINGS = settings_text(Width=160, Height=95)
@@ -126,6 +130,9 @@ def local_app_data():
                           capture_output=True, text=True, timeout=TIMEOUT).stdout.strip()
     check(unix.startswith("/"), f"winepath gave {unix!r} for {windows}")
     return unix
+def unix_path(path):
+    return subprocess.run([WINE, "winepath", "-u", path], stdin=subprocess.DEVNULL, capture_output=True,
+                          text=True, timeout=TIMEOUT).stdout.strip()
 
 
 def sha(path):
@@ -264,6 +271,34 @@ class Suite:
         check(location and location.lower() == winpath(self.other).lower(),
               f"the uninstall entry names {location!r}")
 
+    def case_without_winamp_part(self):
+        # /WITHOUTWINAMP: the host and a plug-in of its own in their folder, and two Start-menu entries.
+        rc = self.run_setup("/WITHOUTWINAMP /D=" + winpath(self.other))
+        check(rc == 0, f"setup /S /WITHOUTWINAMP exited with {rc}")
+        folder = reg_value(UNINSTALL_KEY, "StandaloneFolder")
+        check(folder, "the uninstall entry does not name the host's folder")
+        self.standalone, self.start_menu = unix_path(folder), unix_path(START_MENU)
+        expected = {name: sha(os.path.join(self.bin_dir, name)) for name in (HOST, DLL)}
+        difference = tree_difference(tree(self.standalone), expected)
+        check(not difference, f"the host's folder {folder}: {difference}")
+        for name, option in LINKS.items():
+            with open(os.path.join(self.start_menu, name), "rb") as f:
+                check(option.encode("utf-16-le") in f.read(), f"{name} does not run the host with {option}")
+        # The installed pair runs: the host finds the plug-in beside it and listens (or says there
+        # is nothing to listen to).
+        with open(os.path.join(self.standalone, "Smearscope.ini"), "wb") as f:
+            f.write(SETTINGS)
+        log = os.path.join(self.work, "listen.log")
+        for attempt in (1, 2):
+            result = subprocess.run([WINE, os.path.join(self.standalone, HOST), "--listen", "--frames", "2",
+                                     "--no-pause", "--log", winpath(log)], stdin=subprocess.DEVNULL,
+                                    capture_output=True, cwd=self.work, timeout=TIMEOUT)
+            if result.returncode >= 0:
+                break
+        check(result.returncode == 0 and read_text(log).count(RENDER_EVENT) == 2 and '"event":"listen' in read_text(log),
+              f"the installed host exited with {result.returncode}: {result.stderr.decode(errors='replace')[-300:]}")
+        return "second try" if attempt > 1 else ""
+
     def case_uninstall_keeps_settings(self):
         # As a script waits for an NSIS uninstaller: a copy run with _?= and waited for.
         copy = os.path.join(self.work, "uninstall-copy.exe")
@@ -296,11 +331,15 @@ class Suite:
             os.removedirs(store)  # the empty folders made above, up to the first one in use
         check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
+        check(not os.path.exists(self.standalone), f"left in the host's folder: {sorted(tree(self.standalone))}")
+        for name in LINKS:
+            check(not os.path.exists(os.path.join(self.start_menu, name)), f"the Start-menu entry {name} is still there")
 
 
 CASES = ["install_through_registry", "installed_version", "uninstall_entry",
          "host_runs_installed_plugin", "upgrade_replaces_older_dll", "dll_in_use_changes_nothing",
-         "second_player_by_folder_option", "uninstall_keeps_settings", "full_removal_on_request"]
+         "second_player_by_folder_option", "without_winamp_part", "uninstall_keeps_settings",
+         "full_removal_on_request"]
 
 
 def main(bin_dir):

@@ -9,7 +9,9 @@
 # Environment: WINE (the Wine loader, default "wine"), OUT (where each case keeps its folder, default a
 # temporary one), SMEARSCOPE_REFERENCE (REF_DIR for the frame cases; without it they fail),
 # SMEARSCOPE_CASES (a regular expression: only the cases whose names match).
+import atexit
 import json
+import math
 import os
 import re
 import shutil
@@ -17,6 +19,8 @@ import subprocess
 import sys
 import tempfile
 import time
+import struct
+import wave
 
 from guest_common import frame_difference, read_expected, settings_text, winpath
 
@@ -305,6 +309,45 @@ def check_reloads(run, check):
             check.true("%s grew over the loads: %s" % (key, values), max(values[1:]) - values[1] < len(values) - 2)
 
 
+TONE_HZ = 1000
+tone = []  # the looping player of the listening case
+
+
+def stop_tone():
+    for player in tone:
+        if player.poll() is None:
+            os.killpg(player.pid, 9)
+        player.wait()
+    tone.clear()
+
+
+def listen_arguments():
+    """Loops a 1 kHz tone at half scale into the default output (the audio server's null sink)."""
+    path = os.path.join(OUT, "tone.wav")
+    os.makedirs(OUT, exist_ok=True)
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(44100)
+        w.writeframes(b"".join(struct.pack("<h", int(16384 * math.sin(2 * math.pi * TONE_HZ * i / 44100)))
+                               for i in range(2 * 44100)))
+    tone.append(subprocess.Popen(["sh", "-c", 'while paplay "$0"; do :; done', path], start_new_session=True))
+    atexit.register(stop_tone)
+    time.sleep(1)  # the stream is open before the host listens
+    return ["--listen", "--frames", "4", "--no-pause"]
+
+
+def check_listen(run, check):
+    stop_tone()
+    listen = run.first("listen")
+    check.true("no listen event (%s)" % run.events("listen_lost"), listen)
+    rate = listen.get("rate") or 44100
+    peaks = [(s.get("peak_bin_left"), s.get("peak_left", 0) > 150) for s in run.events("spectrum")]
+    check.true("the tone's bin %d never peaked: %s" % (round(TONE_HZ * 1152 / rate), peaks),
+               (round(TONE_HZ * 1152 / rate), True) in peaks)
+    check.equal("is-playing answers", {q.get("answer") for q in run.events("query") if q.get("lparam") == 104}, {1})
+
+
 # name, arguments, settings file before the run, checks, frames compared with the twin's.
 CASES = [
     # Every layer that reads the clock, the spectrum or the random generator, over the demo track.
@@ -327,6 +370,8 @@ CASES = [
      check_destroy_before_quit, False),
     ("fullscreen", ["--frames", "3", "--quirk", "no-16bit-modes"], settings_text(fullscreen=1), check_fullscreen_refused,
      False),
+    # What the PC plays, through the audio server's monitor (Wine 8 has no loopback).
+    ("listen", listen_arguments, SMALL, check_listen, False),
     ("reloads", ["--reloads", str(RELOADS), "--frames", "2", "--not-playing", "--no-pause"], settings_text(Width=64, Height=48),
      check_reloads, False),
 ]
