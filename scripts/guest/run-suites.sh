@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 export SMEARSCOPE_REFERENCE=$PWD/reference
 [ -d dist ] && export SMEARSCOPE_DIST=$PWD/dist
 # The audio server the listening case plays into and listens to, as outside (scripts/pulse-server).
-export XDG_RUNTIME_DIR=/tmp/smearscope-pulse
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/smearscope-pulse}  # under wine32: the one scripts/test started
 [ -f pulse-server ] && { bash pulse-server start || echo "run-suites: the audio server did not start"; }
 status=0
 for name in $(cat suites); do
