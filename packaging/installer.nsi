@@ -219,6 +219,8 @@ Section "-un.Without Winamp"
     SetShellVarContext all
     Delete "$SMPROGRAMS\Smearscope.lnk"
     Delete "$SMPROGRAMS\Smearscope settings.lnk"
+    ; The settings' VirtualStore copy is the user's own: $LOCALAPPDATA must be the user's again.
+    SetShellVarContext current
   ${EndIf}
 SectionEnd
 
