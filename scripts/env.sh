@@ -50,6 +50,19 @@ smearscope_build() {
   bin="$build/$run_arch/bin"
 }
 
+# What the emulated PC (or wine32) gets to run the i686 suites or the golden recorder: BIN_DIR's host and
+# plug-in, the suites and the golden scenarios, and suite.env with the rasteriser and SMEARSCOPE_CASES.
+# Usage: smearscope_guest_payload DIR BIN_DIR; the caller adds run.sh and anything else.
+smearscope_guest_payload() {
+  local payload=$1 bin=$2
+  mkdir -p "$payload/bin" "$payload/tests/goldens"
+  cp "$bin/smearscope-host.exe" "$bin/vis_Smearscope.dll" "$payload/bin/"
+  cp -r "$top/tests/guest" "$top/tests/expect" "$payload/tests/"
+  cp "$top/tests/goldens/scenarios.txt" "$payload/tests/goldens/"
+  printf 'export GALLIUM_DRIVER=%q\n' "${GALLIUM_DRIVER:-softpipe}" >"$payload/suite.env"
+  [ -z "${SMEARSCOPE_CASES:-}" ] || printf 'export SMEARSCOPE_CASES=%q\n' "$SMEARSCOPE_CASES" >>"$payload/suite.env"
+}
+
 # Wine sees the Unix root as drive Z:.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
