@@ -61,35 +61,45 @@ smearscope_guest_payload() {
   cp "$top/tests/goldens/scenarios.txt" "$payload/tests/goldens/"
   printf 'export GALLIUM_DRIVER=%q\n' "${GALLIUM_DRIVER:-softpipe}" >"$payload/suite.env"
   [ -z "${SMEARSCOPE_CASES:-}" ] || printf 'export SMEARSCOPE_CASES=%q\n' "$SMEARSCOPE_CASES" >>"$payload/suite.env"
+  [ -z "${SMEARSCOPE_JOBS:-}" ] || printf 'export SMEARSCOPE_JOBS=%q\n' "$SMEARSCOPE_JOBS" >>"$payload/suite.env"
 }
 
 # Wine sees the Unix root as drive Z:.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # Xvfb of our own on a free display number, stopped when the calling shell exits.
-# $1: screen geometry and depth, e.g. 1280x1024x24.
+# $1: screen geometry and depth, e.g. 1280x1024x24. Waits (at most 20 s) for the server's socket.
 smearscope_start_xvfb() {
   local screen=${1:-1280x1024x24} n
   for n in $(seq 90 140); do
     { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; } && continue
     Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    export DISPLAY=":$n"
-    return 0
+    local deadline=$((SECONDS + 20))
+    while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; return 0; fi
+    # Another server took the number meanwhile (Xvfb ends), or this one hangs: say so, try the next.
+    if kill -0 "$XVFB_PID" 2>/dev/null; then
+      echo "Xvfb :$n made no socket within 20 s; trying the next display" >&2
+      kill "$XVFB_PID" 2>/dev/null || true
+    fi
   done
-  echo "no free X display" >&2; return 1
+  echo "no free X display in :90 to :140" >&2; return 1
 }
 
 smearscope_start_wine() {
+  local arch
   if [ "$run_arch" = i686 ]; then
-    export WINEPREFIX="$build/wineprefix-i686" WINEARCH=win32 WINE=/usr/lib/wine/wine
+    export WINEPREFIX="$build/wineprefix-i686" WINE=/usr/lib/wine/wine; arch=win32
   else
-    export WINEPREFIX="$build/wineprefix-x86_64" WINEARCH=win64 WINE=/usr/lib/wine/wine64
+    export WINEPREFIX="$build/wineprefix-x86_64" WINE=/usr/lib/wine/wine64; arch=win64
   fi
+  # NOTE: Wine reads WINEARCH only to make a prefix, and refuses to run a prefix of the other kind
+  # while it is set; a shell that starts both archs' sessions must not carry one over.
+  unset WINEARCH
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/.smearscope-ready" ]; then
-    "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
+    WINEARCH=$arch "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
     # NOTE: without a window manager Wine waits about 2 s whenever a managed window closes.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
     # NOTE: Wine maps every face to Liberation Sans unless told; "times" should get Times metrics.

@@ -150,6 +150,10 @@ const OptionRow kOptionRows[] = {
      [](const std::string& text, HostOptions& options) {
          return ParseInt(text, options.frames) && options.frames >= 1;
      }},
+    {OptionGroup::Run, "--stop-file", "PATH",
+     "end the run, as when the host window closes, once PATH exists (checked\n"
+     "after each frame): a test ends an open-ended run on an event it saw", "",
+     [](const std::string& text, HostOptions& options) { options.stopFile = text; return true; }},
     {OptionGroup::Run, "--not-playing", nullptr, "answer the is-playing query with 0", "",
      [](const std::string&, HostOptions& options) { options.notPlaying = true; return true; }},
     {OptionGroup::Run, "--audio", "PATH",

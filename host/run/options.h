@@ -26,6 +26,7 @@ struct FailRule {
 struct HostOptions {
     std::string pluginPath;          // empty: vis_Smearscope.dll beside the host
     int frames = 0;                  // 0: until Render returns 1 or the host window closes
+    std::string stopFile;            // --stop-file: the run also ends once this file exists
     bool notPlaying = false;
     SpectrumKind spectrum = SpectrumKind::Demo;
     int spectrumValue = 0;           // for SpectrumKind::Constant

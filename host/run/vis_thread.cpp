@@ -124,6 +124,12 @@ int CallInit() {
     return initResult;
 }
 
+// --stop-file: whoever watches the run asks it to end, after the frame in progress.
+bool StopFileExists() {
+    const std::string& path = hostState.options.stopFile;
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 int CallRender(int frame) {
     // The spectrum and the plug-in see one clock reading per frame.
     HostClockAdvance();
@@ -159,7 +165,7 @@ void RunFrames() {
                           "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
             break;
         }
-        if (frame == hostState.options.frames || HostWindowClosing()) break;
+        if (frame == hostState.options.frames || HostWindowClosing() || StopFileExists()) break;
     }
     QuirkStopRenderThread();
 }

@@ -24,7 +24,10 @@ power_off() {
 
 start_xvfb() {
   Xvfb :1 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X1 ] && break; sleep 0.1; done
+  # Emulated, the server may take long to start; wait on its socket, bounded, and say when it never came.
+  local deadline=$((SECONDS + 300))
+  while [ ! -e /tmp/.X11-unix/X1 ] && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+  [ -e /tmp/.X11-unix/X1 ] || echo "smearscope-init: Xvfb :1 made no socket within 300 s"
   export DISPLAY=:1
 }
 

@@ -17,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 from guest_common import frame_difference, winpath
@@ -27,6 +28,8 @@ from guest_common import frame_difference, winpath
 # softpipe holds on any machine of the same architecture, and either route can check it.
 RASTERISER = "softpipe"
 HOST_TIMEOUT = int(os.environ.get("SMEARSCOPE_HOST_TIMEOUT", "1800"))
+# How long a run waits for the one before it to come up (see the NOTE in main); a bound, not a pace.
+START_TIMEOUT = float(os.environ.get("SMEARSCOPE_START_TIMEOUT", "600"))
 
 
 def load_scenarios(path):
@@ -42,22 +45,34 @@ def load_scenarios(path):
     return scenarios
 
 
-def run_scenario(bin_dir, folder, frames, options):
-    """Runs the host for one scenario in a fresh folder; returns an error text, or None."""
+def run_scenario(bin_dir, folder, frames, options, up=None):
+    """Runs the host for one scenario in a fresh folder; returns an error text, or None. Sets the event
+    up once the host has come up (the first line of its log) or ended."""
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     shutil.copy(os.path.join(bin_dir, "vis_Smearscope.dll"), folder)
+    log = os.path.join(folder, "log.jsonl")
     command = [os.environ.get("WINE", "wine"), os.path.join(bin_dir, "smearscope-host.exe"),
-               "--plugin", winpath(os.path.join(folder, "vis_Smearscope.dll")),
+               "--plugin", winpath(os.path.join(folder, "vis_Smearscope.dll")), "--log", winpath(log),
                "--clock-step", "40", "--no-pause", "--frames", str(max(frames)),
                "--capture", winpath(os.path.join(folder, "capture")),
                "--capture-frames", ",".join(map(str, frames))] + options
     environment = dict(os.environ, GALLIUM_DRIVER=RASTERISER)
     with open(os.path.join(folder, "output.txt"), "wb") as out:
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                   cwd=folder, env=environment)
+        deadline = time.monotonic() + HOST_TIMEOUT
+        while up is not None and process.poll() is None and time.monotonic() < deadline:
+            if os.path.exists(log) and os.path.getsize(log) > 0:
+                break
+            time.sleep(0.1)
+        if up is not None:
+            up.set()
         try:
-            status = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
-                                    cwd=folder, env=environment, timeout=HOST_TIMEOUT).returncode
+            status = process.wait(timeout=max(1.0, deadline - time.monotonic()))
         except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
             return "the host did not end within %d s" % HOST_TIMEOUT
     if status != 0:
         with open(os.path.join(folder, "output.txt"), "rb") as f:
@@ -117,19 +132,23 @@ def main(argv):
 
     jobs = int(os.environ.get("SMEARSCOPE_JOBS") or os.cpu_count() or 1)
 
+    # NOTE: two Wine processes started at the same moment as the first of a fresh session have ended
+    # at start-up (status 2, or killed) in the emulated PC. So the first runs start one at a time, each
+    # once the one before it has come up (its log's first line), and a start that fails gets one more
+    # try, so a real failure still fails twice.
+    up = [threading.Event() for _ in scenarios]
+
     def one(numbered):
         number, (name, frames, options, _) = numbered
-        if number < jobs:
-            time.sleep(10 * number)  # the first runs start apart (see the NOTE below)
+        if 0 < number < jobs and not up[number - 1].wait(START_TIMEOUT):
+            print("NOTE golden-%s: the run before it did not come up within %.0f s; starting anyway" %
+                  (name, START_TIMEOUT), flush=True)
         started, folder = time.time(), os.path.join(out, name)
         if not record and not os.path.isdir(os.path.join(golden_set, name)):
+            up[number].set()
             return name, ["no golden %s; scripts/record-goldens writes it" % os.path.join(golden_set, name)], [], started
-        # NOTE: two Wine processes started at the same moment as the first of a fresh session have
-        # ended at start-up (status 2, or killed) in the emulated PC; a start that fails gets one more
-        # try, so a real failure still fails twice.
-        error = run_scenario(bin_dir, folder, frames, options)
+        error = run_scenario(bin_dir, folder, frames, options, up[number])
         if error:
-            time.sleep(5)
             error = run_scenario(bin_dir, folder, frames, options)
         if error:
             return name, [error], [], started
