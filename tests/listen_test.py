@@ -177,8 +177,9 @@ def devices_and_gain(folder, wav, bin_, unit_peak):
                                                  "--listen-settings", winpath(settings), "--frames", "100000"])
     try:
         listen = host.wait("the listen event", event("listen"))
-        expect("the second sink's monitor: %r" % host.log[listen:listen + 1],
-               listen >= 0 and host.log[listen]["device"] == "Monitor of Second")
+        expect("the second sink's monitor, no microphone notice: %r" % host.log[listen:listen + 1],
+               listen >= 0 and host.log[listen]["device"] == "Monitor of Second" and
+               not any(line["event"] == "listen_microphone" for line in host.log))
         gains = host.wait("the second gain key", lambda line: line["event"] == "listen_gain" and line["gain"] == 0.5)
         # The first sink's tone, its end and half a second after it: no peak.
         player = subprocess.Popen(["paplay", "-d", "smearscope", wav])
@@ -265,6 +266,8 @@ def main():
         pulse("start")
     expect("one fallback line and one lost line:\n" + stderr,
            stderr.count("cannot be captured here") == 1 and stderr.count("lost the capture device") == 1)
+    expect("the recording device's notice said once: %s" % [l for l in host.log if l["event"] == "listen_microphone"],
+           [l["text"].count('"PulseAudio"') for l in host.log if l["event"] == "listen_microphone"] == [1])
     devices_and_gain(folder, wav, bin_, max(host.tone_peaks, default=0))
 
     # PCM 16 at 48 kHz, mono, on the recording device.

@@ -172,7 +172,7 @@ const OptionRow kOptionRows[] = {
      "listen to this device (implies --listen): its number or id from\n"
      "--list-devices, its name or a part of one name (any case). An output is\n"
      "captured through loopback, an input recorded. Without it the default\n"
-     "device is listened to and followed when it changes", "",
+     "device is listened to and followed when it changes", "a device's number, id or name",
      [](const std::string& text, HostOptions& options) {
          options.listen = true;
          options.device = text;

@@ -38,6 +38,8 @@ void AudioFeedStart(const HostOptions& options) {
         request.source = options.listenInput ? ListenSource::Input : ListenSource::Output;
         request.device = options.device.empty() ? kept.device : options.device;
         request.gain = kept.gain;
+        // What the app shows the user, the bench logs (on the capture thread; the log takes any thread).
+        request.microphoneShown = [](const std::string& text) { JsonLine("listen_microphone").Str("text", text.c_str()).Write(); };
         CaptureStart(request);
         return;
     }
