@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # Listening with a real audio server (PulseAudio's null sink, through Wine's pulse driver): a tone
 # played into the sink peaks in its bin and the bars fall to zero after it; the server stopped mid-run
-# gives one line, the run goes on and the restarted server is heard again; two sinks listed, the
-# second chosen by name, with the gain keys lowering its tone's peak and the gain kept in a settings
-# file; a switch of Wine's default device followed while running; a 16-bit 48 kHz mono device; no
+# gives one line, the run goes on and the restarted server is heard again; two sinks listed, a
+# device chosen by number and the second sink by name, with the gain keys lowering its tone's peak
+# and the gain kept in a settings file, an absent device; a switch of Wine's default device followed
+# while running; a 16-bit 48 kHz mono device; no
 # device at all. Prints the latency from a tone's start to its peak (paplay's start-up and the
 # server's buffering included) and from a default-device switch to the new device's tone peaking.
 #   listen_test.py BIN_DIR     (environment: WINE; XDG_RUNTIME_DIR of a server scripts/test started)
@@ -162,8 +163,9 @@ def wine_default_output(device_id):
 
 
 def devices_and_gain(folder, wav, bin_, unit_peak):
-    """Two sinks: both listed; --device picks the second, whose tone peaks, lowered 6 dB by two gain
-    keys, while the first's does not; a switch of Wine's default output is followed while running."""
+    """Two sinks: both listed; --device takes a listed number, and picks the second sink, whose tone
+    peaks, lowered 6 dB by two gain keys, while the first's does not; an absent device is one line;
+    a switch of Wine's default output is followed while running."""
     pulse("add-sink", "second", "Second")
     devices = list_devices()
     for name in ("Null Output", "Second"):
@@ -171,6 +173,19 @@ def devices_and_gain(folder, wav, bin_, unit_peak):
                (True, name) in devices and (False, "Monitor of " + name) in devices)
     expect("a default in each direction: %s" % devices,
            sorted(output for (output, _), row in devices.items() if row[2]) == [False, True])
+    # A number from the list names the same device in the next run; a name that is no device's gives
+    # one line, and the run goes on silent to its end.
+    number = str(devices.get((False, "Monitor of Second"), (0,))[0])
+    for wanted, device in ((number, "Monitor of Second"), ("nosuch", None)):
+        host = Host(os.path.join(folder, "pick-" + wanted), ["--device", wanted, "--frames", "3"])
+        host.process.wait()
+        host.poll()
+        stderr = host.end()
+        lost = [line["fault"] for line in host.log if line["event"] == "listen_lost"]
+        expect("--device %s: exit %s, %s, %s" % (wanted, host.process.returncode, lost, stderr),
+               host.process.returncode == 0 and len([l for l in host.log if l["event"] == "render"]) == 3 and
+               ([line["device"] for line in host.log if line["event"] == "listen"] == [device] if device else
+                lost == ['no device is called "nosuch"'] and stderr.count("nosuch") == 1))
     settings = os.path.join(folder, "listen.ini")
     # The -/_ key and the keypad's -: 3 dB each. Loopback refused, the output is recorded by its monitor.
     host = Host(os.path.join(folder, "second"), ["--device", "second", "--keys", "2:189,3:109",

@@ -87,10 +87,14 @@ std::vector<AudioDevice> ListAudioDevices(std::string& fault) {
 }
 
 bool AttachParentConsole() {
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    // A stream already going somewhere (redirected to a file or a pipe) stays there.
+    auto given = [](DWORD which) { return GetFileType(GetStdHandle(which)) != FILE_TYPE_UNKNOWN; };
+    const bool outputGiven = given(STD_OUTPUT_HANDLE), errorsGiven = given(STD_ERROR_HANDLE);
+    if (outputGiven && errorsGiven) return true;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return outputGiven;
     // NOTE: a GUI program's C streams point nowhere; they are opened again on the console.
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
+    if (!outputGiven) std::freopen("CONOUT$", "w", stdout);
+    if (!errorsGiven) std::freopen("CONOUT$", "w", stderr);
     return true;
 }
 

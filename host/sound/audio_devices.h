@@ -11,7 +11,8 @@
 // Empty with `fault` set when the platform has no enumerator.
 std::vector<AudioDevice> ListAudioDevices(std::string& fault);
 // The console of the program that started this one, for a GUI program's --list-devices: stdout and
-// stderr then write there. False when there is none (started from Explorer); nothing changes then.
+// stderr then write there, unless already redirected (a file, a pipe), where they stay. False when
+// stdout reaches nothing (started from Explorer).
 bool AttachParentConsole();
 // --list-devices: the list (or why there is none) on stdout, with how --device takes it. The
 // platform's exit status: 0 when the devices could be listed.

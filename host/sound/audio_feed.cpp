@@ -39,7 +39,9 @@ void AudioFeedStart(const HostOptions& options) {
         request.device = options.device.empty() ? kept.device : options.device;
         request.gain = kept.gain;
         // What the app shows the user, the bench logs (on the capture thread; the log takes any thread).
-        request.microphoneShown = [](const std::string& text) { JsonLine("listen_microphone").Str("text", text.c_str()).Write(); };
+        request.microphoneShown = [](const std::string& text) {
+            JsonLine("listen_microphone").Str("text", text.c_str()).Write();
+        };
         CaptureStart(request);
         return;
     }

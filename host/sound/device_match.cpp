@@ -59,7 +59,8 @@ std::string MatchDevice(const std::vector<AudioDevice>& devices, const std::stri
             return "";
         }
         std::string names;
-        for (size_t i : matches) names += (names.empty() ? "" : ", ") + std::to_string(devices[i].number) + " " + devices[i].name;
+        for (size_t i : matches)
+            names += (names.empty() ? "" : ", ") + std::to_string(devices[i].number) + " " + devices[i].name;
         return "\"" + wanted + "\" names " + std::to_string(matches.size()) + " devices (" + names + ")";
     }
     return "no device is called \"" + wanted + "\"";
