@@ -77,7 +77,9 @@ class Host:
                     return i
             start = max(start, len(self.log))
             if time.monotonic() > deadline or self.process.poll() is not None:
-                expect("no %s within %.0f s" % (what, timeout), False)
+                seen = [line for line in self.log if line["event"] not in ("render", "query", "swap")][-3:]
+                expect("no %s within %.0f s (exit %s); the last lines: %s" % (
+                    what, timeout, self.process.poll(), json.dumps(seen)[:600]), False)
                 return -1
             time.sleep(0.005)
             self.poll()
@@ -121,7 +123,7 @@ def play_tone_and_fall(host, wav, bin_, start, sink=None):
     at = host.wait("the tone's bin %d peaking" % bin_, peak(bin_), start)
     latency = time.monotonic() - started
     frames = len(host.spectra()) - before
-    player.wait()
+    expect("paplay exits 0, not %s" % player.wait(), player.returncode == 0)
     print("latency from paplay's start to bin %d peaking: %d frames, %.0f ms" % (bin_, frames, latency * 1000))
     zero = host.wait("the spectrum falling to zero after the tone", silent, at)
     if at < 0 or zero < 0:
