@@ -119,8 +119,9 @@ std::string Resolve(bool loopbackRefused, Target& target) {
 // failing step and its result.
 std::string Open(IMMDeviceEnumerator* enumerator, const Target& target, Stream& stream) {
     stream.target = target;
-    std::wstring id(target.id.begin(), target.id.end());
-    HRESULT result = enumerator->GetDevice(id.c_str(), &stream.device);
+    wchar_t id[512] = {};  // the enumeration narrowed it in the ANSI code page
+    MultiByteToWideChar(CP_ACP, 0, target.id.c_str(), -1, id, 511);
+    HRESULT result = enumerator->GetDevice(id, &stream.device);
     if (FAILED(result)) return Describe("GetDevice", result);
     result = stream.device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, (void**)&stream.client);
     if (FAILED(result)) return Describe("Activate(IAudioClient)", result);
