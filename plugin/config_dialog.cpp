@@ -1,5 +1,5 @@
 // The configuration callback and the procedure of dialog 101: full screen and window size.
-// Edits go into the settings record as they happen; only OK writes them to the file.
+// Edits go into the settings record as they happen; only OK writes them to the file and keeps them.
 #include <climits>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -66,8 +66,13 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void Config(VisModule* module) {
+    // A running visualisation saves the record at Quit and on every resize: a dialog that ends in
+    // anything but OK puts back what the run had, so neither the edits nor the file's values
+    // (the load drops the run's unsaved T and F and its drawing size) outlive it.
+    const SettingsState before = CurrentSettingsState();
     LoadSettings(module);
     INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG),
                                      module->parentWindow, ConfigDialogProc, 0);
     if (result == IDOK) SaveSettings(module);
+    else RestoreSettingsState(before);
 }
