@@ -41,6 +41,24 @@
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
 !define HOST_EXE "smearscope-host.exe"
+!define APP_EXE "smearscope.exe"
+!define STANDALONE_FOLDER "$PROGRAMFILES\Smearscope"
+
+; Every file each part puts in its folder: the installer checks them all before its first write,
+; and the uninstaller checks and then deletes the same. A part that installs a new file adds it
+; here, beside its File line.
+!macro PluginFiles CALL FOLDER
+  !insertmacro ${CALL} "${FOLDER}\${PLUGIN_DLL}"
+  !insertmacro ${CALL} "${FOLDER}\${README_NAME}"
+  !insertmacro ${CALL} "${FOLDER}\${LICENSE_NAME}"
+  !insertmacro ${CALL} "${FOLDER}\${NOTICES_NAME}"
+  !insertmacro ${CALL} "${FOLDER}\${UNINSTALLER}"
+!macroend
+!macro StandaloneFiles CALL FOLDER
+  !insertmacro ${CALL} "${FOLDER}\${APP_EXE}"
+  !insertmacro ${CALL} "${FOLDER}\${HOST_EXE}"
+  !insertmacro ${CALL} "${FOLDER}\${PLUGIN_DLL}"
+!macroend
 
 Name "Smearscope ${VERSION}"
 OutFile "${OUTFILE}"
@@ -88,7 +106,9 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Smearscope ${VERSION} setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 the Smearscope developers"
 
-LangString DllInUse ${LANG_ENGLISH} "${PLUGIN_DLL} is in use, probably by Winamp.$\r$\n$\r$\nClose Winamp, then click Retry. Cancel leaves everything as it was."
+; NOTE: NSIS cannot tell which program holds a file, and Wine's Restart Manager names nobody: the
+; box names the file, and the programs that may hold it.
+LangString FileInUse ${LANG_ENGLISH} "$R9 is in use.$\r$\n$\r$\nClose the program that holds it (Winamp, or Smearscope without Winamp), then click Retry. Cancel leaves everything as it was."
 
 ; Where the player is: the folder it records in the registry, else the usual program folders.
 ; /D= on the command line has set INSTDIR already and wins over both.
@@ -117,28 +137,44 @@ Function CheckPlayerFolder
   ${EndIf}
 FunctionEnd
 
-; Returns when PATH can be replaced or does not exist; aborts when the user cancels (silent: at once).
-!macro WaitUntilWritable PATH
-  ${Do}
-    ${IfNot} ${FileExists} "${PATH}"
-      ${Break}
-    ${EndIf}
+; Sets $R9 to PATH when it exists and cannot be opened for writing, unless $R9 names one already.
+; NOTE: a DLL that a process has loaded, or a program that runs, cannot be opened for writing on
+; Windows (it can still be renamed).
+!macro NoteFileInUse PATH
+  ${If} $R9 == ""
+  ${AndIf} ${FileExists} "${PATH}"
     ClearErrors
     FileOpen $0 "${PATH}" a
-    ${IfNot} ${Errors}
+    ${If} ${Errors}
+      StrCpy $R9 "${PATH}"
+    ${Else}
       FileClose $0
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Returns when FUNCTION finds no file in use (it sets $R9); else asks, naming the file, and Retry
+; checks every file again. Cancel (silent: at once) aborts before anything was written.
+!macro WaitWhileFilesInUse FUNCTION
+  ${Do}
+    StrCpy $R9 ""
+    Call ${FUNCTION}
+    ${If} $R9 == ""
       ${Break}
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(DllInUse)" /SD IDCANCEL IDRETRY +2
-    Abort "${PLUGIN_DLL} is in use; nothing was changed."
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(FileInUse)" /SD IDCANCEL IDRETRY +2
+    Abort "$R9 is in use; nothing was changed."
   ${Loop}
 !macroend
 
+; First of all: every file the chosen parts replace, so that a cancelled upgrade leaves each file
+; and registry value as it was, not half of them new.
+Section "-Files in use"
+  !insertmacro WaitWhileFilesInUse FindFileInUse
+SectionEnd
+
 Section "Smearscope" SecPlugin
   SectionIn RO
-  ; NOTE: a DLL that a process has loaded cannot be opened for writing on Windows (it can still be
-  ; renamed). Asking before the first write keeps a cancelled upgrade exactly as it was.
-  !insertmacro WaitUntilWritable "$INSTDIR\Plugins\${PLUGIN_DLL}"
 
   ; The Plugins folder is removed on uninstall only if this installer made it. An upgrade in the
   ; same folder keeps what the first install found.
@@ -175,16 +211,23 @@ SectionEnd
 ; The host plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
 ; opens the plug-in's configuration. The plug-in beside it keeps its own Smearscope.ini.
 Section /o "Smearscope without Winamp" SecStandalone
-  !insertmacro WaitUntilWritable "$PROGRAMFILES\Smearscope\${PLUGIN_DLL}"
-  SetOutPath "$PROGRAMFILES\Smearscope"
+  SetOutPath "${STANDALONE_FOLDER}"
   File "${HOST}"
   File "${DLL}"
   SetShellVarContext all
   ; NOTE: the host is a console program; its console starts minimised, the picture has a window of its own.
   CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--listen" "" 0 SW_SHOWMINIMIZED
   CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--config" "" 0 SW_SHOWMINIMIZED
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "$PROGRAMFILES\Smearscope"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "${STANDALONE_FOLDER}"
 SectionEnd
+
+; After the sections: it asks which are chosen.
+Function FindFileInUse
+  !insertmacro PluginFiles NoteFileInUse "$INSTDIR\Plugins"
+  ${If} ${SectionIsSelected} ${SecStandalone}
+    !insertmacro StandaloneFiles NoteFileInUse "${STANDALONE_FOLDER}"
+  ${EndIf}
+FunctionEnd
 
 ; Ticked by /WITHOUTWINAMP, and when an earlier install has it, so that an upgrade keeps it current.
 Function SelectStandalone
@@ -198,14 +241,32 @@ Function SelectStandalone
   ${EndIf}
 FunctionEnd
 
+; The uninstaller's own file is the running one (or the one that started this copy, ending): it is
+; never in the way.
+!macro NoteFileInUseButUninstaller PATH
+  !if "${PATH}" != "$INSTDIR\${UNINSTALLER}"
+    !insertmacro NoteFileInUse "${PATH}"
+  !endif
+!macroend
+
+Function un.FindFileInUse
+  !insertmacro PluginFiles NoteFileInUseButUninstaller "$INSTDIR"
+  ${If} $standaloneFolder != ""
+    !insertmacro StandaloneFiles NoteFileInUse "$standaloneFolder"
+  ${EndIf}
+FunctionEnd
+
+!macro DeleteFile PATH
+  Delete "${PATH}"
+!macroend
+
+Section "-un.Files in use"
+  !insertmacro WaitWhileFilesInUse un.FindFileInUse
+SectionEnd
+
 Section "un.Smearscope" UnSecPlugin
   SectionIn RO
-  !insertmacro WaitUntilWritable "$INSTDIR\${PLUGIN_DLL}"
-  Delete "$INSTDIR\${PLUGIN_DLL}"
-  Delete "$INSTDIR\${README_NAME}"
-  Delete "$INSTDIR\${LICENSE_NAME}"
-  Delete "$INSTDIR\${NOTICES_NAME}"
-  Delete "$INSTDIR\${UNINSTALLER}"
+  !insertmacro PluginFiles DeleteFile "$INSTDIR"
   ${If} $ownsUninstallEntry == 1
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ${EndIf}
@@ -213,9 +274,7 @@ SectionEnd
 
 Section "-un.Without Winamp"
   ${If} $standaloneFolder != ""
-    !insertmacro WaitUntilWritable "$standaloneFolder\${PLUGIN_DLL}"
-    Delete "$standaloneFolder\${HOST_EXE}"
-    Delete "$standaloneFolder\${PLUGIN_DLL}"
+    !insertmacro StandaloneFiles DeleteFile "$standaloneFolder"
     SetShellVarContext all
     Delete "$SMPROGRAMS\Smearscope.lnk"
     Delete "$SMPROGRAMS\Smearscope settings.lnk"

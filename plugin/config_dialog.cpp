@@ -4,6 +4,7 @@
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "resources/resource.h"
+#include "window/display_window.h"
 
 bool ParseSizeText(const char* text, int* value) {
     while (*text == ' ') ++text;
@@ -66,8 +67,15 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void Config(VisModule* module) {
+    // A running visualisation saves the record at Quit and on every resize: during a run, a dialog
+    // that ends in anything but OK puts back what the run had, so neither the edits nor the file's
+    // values (the load drops the run's unsaved T and F and its drawing size) outlive it. Without
+    // a run the edits stay in memory until the next load, as they always have.
+    const bool running = displayHandles.window != nullptr;
+    const SettingsState before = CurrentSettingsState();
     LoadSettings(module);
     INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG),
                                      module->parentWindow, ConfigDialogProc, 0);
     if (result == IDOK) SaveSettings(module);
+    else if (running) RestoreSettingsState(before);
 }

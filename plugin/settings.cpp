@@ -55,6 +55,15 @@ void LoadSettings(VisModule* module) {
     drawHeight = settings.fullscreen ? kFullscreenHeight : settings.height;
 }
 
+SettingsState CurrentSettingsState() { return {settings, drawWidth, drawHeight, settingsLoaded}; }
+
+void RestoreSettingsState(const SettingsState& state) {
+    settings = state.settings;
+    drawWidth = state.drawWidth;
+    drawHeight = state.drawHeight;
+    settingsLoaded = state.loaded;
+}
+
 void SaveSettings(VisModule* module) {
     char path[kSettingsPathSize];
     if (!settingsLoaded || !SettingsFilePath(module, path)) return;

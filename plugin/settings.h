@@ -28,6 +28,16 @@ bool SettingsFilePath(VisModule* module, char* buffer);
 void LoadSettings(VisModule* module);
 void SaveSettings(VisModule* module);
 
+// Everything LoadSettings replaces: the record, the drawing size and whether a load happened.
+struct SettingsState {
+    Settings settings;
+    int drawWidth;
+    int drawHeight;
+    bool loaded;
+};
+SettingsState CurrentSettingsState();
+void RestoreSettingsState(const SettingsState& state);
+
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // A size box's text as a size: unsigned decimal digits only (surrounding spaces allowed), at most
 // INT_MAX. False for anything else, which leaves the stored size as it was.

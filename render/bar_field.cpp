@@ -43,6 +43,10 @@ ColouredVertex fieldVertices[kFieldBars * kBarVertices];
 unsigned int fieldIndices[kFieldBars * kBarIndices];
 int fieldVertexCount = 0;
 int fieldIndexCount = 0;
+// NOTE: the side margin's window slack (1/128 px) holds where the driver snaps vertices to at least
+// 8 sub-pixel bits (Mesa 22's llvmpipe reports 8); a coarser grid moves vertices further, so there
+// every side goes to the driver. Mesa 22's softpipe reports 4, though it keeps floats: it gets all.
+bool fineSubpixelGrid = false;
 
 // Vertices and their triangles written side by side, in drawing order.
 struct FaceWriter {
@@ -79,9 +83,9 @@ void WriteBar(FaceWriter& out, const FieldView& view, float x, float z, float wi
     const float heights[4] = {0.0f, level * 32.0f / 60.0f, level * 96.0f / 60.0f, level * 32.0f / 15.0f};
     if (level != 0.0f) {
         const float shortest = std::min(std::fabs(heights[1]), std::fabs(heights[3] - heights[2]));
-        const float margin = view.known ? SideMargin(view, width, shortest) : 0.0f;
+        const float margin = SideMargin(view, width, shortest);
         // `ahead`: how far the eye stands in front of the side's plane. Anything unsure stays in.
-        auto hidden = [&](float ahead) { return view.known && ahead <= -margin; };
+        auto hidden = [&](float ahead) { return ahead <= -margin; };
         if (!hidden(view.eye[2] - z)) WriteSide(out, x, z, x2, z, heights, alpha);     // front
         if (!hidden(x - view.eye[0])) WriteSide(out, x, z2, x, z, heights, alpha);     // left
         if (!hidden(z2 - view.eye[2])) WriteSide(out, x2, z2, x, z2, heights, alpha);  // back
@@ -106,8 +110,9 @@ void DrawBars(const ColouredVertex* vertices, const unsigned int* indices, int i
 }
 
 // The camera of the current model-view, projection and viewport, for a field no taller than the
-// loudest bin makes it.
+// loudest bin makes it; unknown on a coarse sub-pixel grid.
 FieldView CurrentFieldView() {
+    if (!fineSubpixelGrid) return FieldView();
     float modelview[16], projection[16];
     GLint viewport[4];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
@@ -119,6 +124,12 @@ FieldView CurrentFieldView() {
     return FieldViewFrom(modelview, projection, viewport[2], viewport[3], low, high);
 }
 }  // namespace
+
+void BarFieldReadDriverGrid() {
+    GLint bits = 0;
+    glGetIntegerv(GL_SUBPIXEL_BITS, &bits);
+    fineSubpixelGrid = bits >= 8;
+}
 
 void AllocateHistory() {
     for (int i = 0; i < kHistoryRows; ++i) {

@@ -15,6 +15,8 @@ void ShiftInSpectrum(const unsigned char* snapshot);
 // the current model-view matrix, projection and viewport, without the sides these show from behind;
 // it may be drawn with any narrower perspective too (the blur's later passes), which culls the same.
 extern unsigned long barFieldBuilds;  // fields built since load
+// Reads the driver's sub-pixel grid once for the current context: sides are left out only on a fine one.
+void BarFieldReadDriverGrid();
 void BarFieldBuild();
 void BarFieldDraw();
 int BarFieldVertices();  // in the field as last built

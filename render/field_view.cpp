@@ -3,21 +3,27 @@
 #include "render/field_view.h"
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 // How far the driver may move a window coordinate, in pixels: llvmpipe snaps vertices to 1/256 of a
-// pixel, softpipe keeps floats. Twice the coarser of the two.
+// pixel, softpipe keeps floats. Twice the coarser of the two; the field trusts it only where the
+// driver reports at least 8 sub-pixel bits.
 const float kWindowSlack = 1.0f / 128.0f;
 // Columns of a rotation made by the driver are orthonormal to within float rounding.
 const float kRigidTolerance = 1e-5f;
 
+// A rotation and a shift: orthonormal columns and a positive determinant. A mirror (the overlays'
+// glScalef(1, -1, 1)) is orthonormal too, but turns every facing round.
 bool Rigid(const float* m) {
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b) {
             const float dot = m[4 * a] * m[4 * b] + m[4 * a + 1] * m[4 * b + 1] + m[4 * a + 2] * m[4 * b + 2];
             if (!(std::fabs(dot - (a == b ? 1.0f : 0.0f)) <= kRigidTolerance)) return false;
         }
-    return m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
+    const float determinant = m[0] * (m[5] * m[10] - m[6] * m[9]) - m[4] * (m[1] * m[10] - m[2] * m[9]) +
+                              m[8] * (m[1] * m[6] - m[2] * m[5]);
+    return determinant > 0.0f && m[3] == 0.0f && m[7] == 0.0f && m[11] == 0.0f && m[15] == 1.0f;
 }
 
 // What gluPerspective makes: x and y scaled by positive factors, depth divided out, nothing skewed.
@@ -38,6 +44,8 @@ FieldView FieldViewFrom(const float modelview[16], const float projection[16], i
     // the driver's facing is the sign of the eye-space corners' determinant.
     const float nearPlane = p[14] / (p[10] - 1.0f);
     const float farPlane = p[14] / (p[10] + 1.0f);
+    // A near plane at or behind the eye would let corners behind it pass the depth test below.
+    if (!(nearPlane > 0.0f)) return view;
     float reach = 0.0f;
     for (int corner = 0; corner < 8; ++corner) {
         const float c[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]};
@@ -62,6 +70,7 @@ FieldView FieldViewFrom(const float modelview[16], const float projection[16], i
 // change the determinant by at most s r (perimeter) + 3 s^2 r + s^3; a right triangle's perimeter
 // is at most twice the sum of its legs. The model-view's own rounding adds a little distance.
 float SideMargin(const FieldView& view, float width, float shortest) {
+    if (!view.known) return std::numeric_limits<float>::infinity();
     const float s = view.slack, r = view.reach;
     const float bound = s * r * 2.0f * (width + shortest) + 3.0f * s * s * r + s * s * s;
     return bound / (width * shortest) + 2.0f * kRigidTolerance * r;

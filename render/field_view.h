@@ -14,10 +14,12 @@ struct FieldView {
 // From column-major model-view and projection matrices and the viewport's size, for a field inside
 // the box low..high. Known only for a rigid model-view and a centred perspective that holds the box
 // wholly between its near and far planes. A narrower perspective on the same viewport shows the
-// same sides from the same side, with less slack: the view serves it too.
+// same sides from the same side, with less slack: the view serves it too. Unknown for a mirrored
+// model-view (determinant not positive) and for a near plane not in front of the eye.
 FieldView FieldViewFrom(const float modelview[16], const float projection[16], int viewportWidth,
                         int viewportHeight, const float low[3], const float high[3]);
 
 // How far the eye must stand behind the plane of an upright side, cut by the driver into right
 // triangles at least `width` by `shortest`, before every one of them surely faces away on screen.
+// Infinite for an unknown view: no side may be left out.
 float SideMargin(const FieldView& view, float width, float shortest);

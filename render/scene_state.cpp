@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstring>
+#include "render/bar_field.h"
 #include "render/feedback.h"
 #include "render/text.h"
 
@@ -49,6 +50,7 @@ void InitSceneState() {
     glEnable(GL_CULL_FACE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     SetUpLights();
+    BarFieldReadDriverGrid();
     TextFontCreate("times", 16);
     glEnable(GL_TEXTURE_2D);
     CreateFeedbackTexture();

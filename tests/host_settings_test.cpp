@@ -56,6 +56,29 @@ INSTANTIATE_TEST_SUITE_P(Edits, HostConfigDialog, ::testing::Values(
     DialogCase{"CancelAfterEditsWritesNothing", "set:1012=1024,set:1013=700,check:1001,cancel", 2, true, 0, 0, 0}),
     [](const ::testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.name); });
 
+// Config during a run loads the file over the run's state; Cancel must put that state back, or
+// Quit's save writes the cancelled edits (and drops the run's T and F) after all.
+TEST(HostSettings, CancelDuringARunLeavesTheFileAndTheRunsSwitches) {
+    BenchOptions options;
+    options.settingsFile = SettingsFileText({"fullscreen=0", "ShowSongTitle=0", "FlashScreen=0", "Width=320",
+                                             "Height=200", "Config_X=70", "Config_Y=60"});
+    const std::vector<std::string> config = {"--frames", "4", "--call-order", "config-during-run", "--dialog",
+                                             "set:1012=1024,set:1013=700,check:1001,cancel"};
+    BenchRun run = RunBench(config, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    ASSERT_NE(run.First("config_result"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("config_result")->Int("result"), 2);
+    EXPECT_EQ(run.SettingsText(), options.settingsFile);
+
+    std::vector<std::string> withTitle = config;
+    withTitle.insert(withTitle.end(), {"--keys", "1:T"});
+    BenchRun titled = RunBench(withTitle, options);
+    ASSERT_TRUE(titled.Finished()) << titled.Describe();
+    EXPECT_EQ(StoredInt(titled, "ShowSongTitle"), 1) << titled.SettingsText();
+    EXPECT_EQ(StoredInt(titled, "Width"), 320) << titled.SettingsText();
+    EXPECT_EQ(StoredInt(titled, "fullscreen"), 0) << titled.SettingsText();
+}
+
 TEST(HostSettings, ResizeTo800x600IsStored) {
     BenchRun run = RunBench({"--frames", "3", "--resize", "2:800x600"});
     ASSERT_TRUE(run.Finished()) << run.Describe();

@@ -9,9 +9,10 @@
 #include "host/run/host_clock.h"
 #include "host/run/json_log.h"
 #include "host/sound/spectrum.h"
-#include "host/sound/wav_file.h"
 
 namespace {
+const double kAudioBlockSeconds = 0.5;
+
 std::string TitleFromPath(const std::string& path) {
     size_t slash = path.find_last_of("\\/");
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -19,6 +20,18 @@ std::string TitleFromPath(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 }  // namespace
+
+void PlaylistEntry::Read(uint64_t first, size_t count, AudioClip& out) {
+    if (file) {
+        file->Read(first, count, out);
+        return;
+    }
+    out.sampleRate = clip.sampleRate;
+    const size_t from = size_t(std::min<uint64_t>(first, clip.Frames()));
+    const size_t to = from + std::min(count, clip.Frames() - from);
+    out.left.assign(clip.left.begin() + from, clip.left.begin() + to);
+    out.right.assign(clip.right.begin() + from, clip.right.begin() + to);
+}
 
 Player::Player() : analyser(SpectrumAnalyserCreate()), window(kFftSize) {}
 
@@ -32,7 +45,8 @@ double Player::Now() const { return HostClockSeconds(); }
 void Player::Open(const std::vector<std::string>& paths, const std::string& titleOverride) {
     for (const std::string& path : paths) {
         PlaylistEntry entry;
-        std::string fault = LoadWavFile(path, entry.clip);
+        entry.file.reset(new WavFile());
+        std::string fault = entry.file->Open(path);
         if (!fault.empty()) {
             std::fprintf(stderr, "smearscope-host: %s: %s\n", path.c_str(), fault.c_str());
             JsonLine("audio_error").Str("path", path.c_str()).Str("fault", fault.c_str()).Write();
@@ -73,8 +87,13 @@ void Player::StartEntry(int entry, double offsetSeconds) {
 void Player::Update() {
     Start();
     if (!Playing()) return;
-    const AudioClip& clip = entries[index].clip;
-    const double length = double(clip.Frames()) / clip.sampleRate;
+    if (waveOut) {
+        WAVEHDR* headers = static_cast<WAVEHDR*>(waveHeaders);
+        for (int i = 0; i < kAudioBlocks; ++i)
+            if (headers[i].dwFlags & WHDR_DONE) QueueAudioBlock(i);
+    }
+    const PlaylistEntry& entry = entries[index];
+    const double length = double(entry.Frames()) / entry.SampleRate();
     if (PositionSeconds() < length) return;
     if (index + 1 < int(entries.size())) StartEntry(index + 1, 0.0);
     else if (loop) StartEntry(0, 0.0);
@@ -99,8 +118,8 @@ void Player::TogglePause() {
 
 void Player::Seek(double seconds) {
     if (Empty() || !started) return;
-    const AudioClip& clip = entries[index].clip;
-    const double length = double(clip.Frames()) / clip.sampleRate;
+    const PlaylistEntry& entry = entries[index];
+    const double length = double(entry.Frames()) / entry.SampleRate();
     double target = std::min(std::max(PositionSeconds() + seconds, 0.0), length);
     const double now = paused ? pausedAt : Now();
     entryStart = now - target;
@@ -110,21 +129,20 @@ void Player::Seek(double seconds) {
 
 void Player::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
     if (Empty()) return;
-    const AudioClip& clip = entries[index].clip;
-    const long long position = (long long)(PositionSeconds() * clip.sampleRate);
-    const std::vector<float>* channels[2] = {&clip.left, &clip.right};
+    PlaylistEntry& entry = entries[index];
+    const long long position = (long long)(PositionSeconds() * entry.SampleRate());
+    // The FFT window ends at the play position and the waveform starts there: one read holds both.
+    const long long first = std::max(position - kFftSize, 0LL), end = position + kSpectrumBins;
+    entry.Read(uint64_t(first), size_t(std::max(end - first, 0LL)), block);
+    const std::vector<float>* channels[2] = {&block.left, &block.right};
     for (int c = 0; c < 2; ++c) {
         const std::vector<float>& samples = *channels[c];
-        // The FFT window ends at the play position; the waveform starts there.
-        for (int i = 0; i < kFftSize; ++i) {
-            long long at = position - kFftSize + i;
-            window[i] = at >= 0 && at < (long long)samples.size() ? samples[size_t(at)] : 0.0f;
-        }
+        auto at = [&](long long frame) {
+            return frame >= first && frame - first < (long long)samples.size() ? samples[size_t(frame - first)] : 0.0f;
+        };
+        for (int i = 0; i < kFftSize; ++i) window[i] = at(position - kFftSize + i);
         ComputeSpectrum(analyser, window.data(), spectrum[c]);
-        for (int i = 0; i < kSpectrumBins; ++i) {
-            long long at = position + i;
-            window[i] = at >= 0 && at < (long long)samples.size() ? samples[size_t(at)] : 0.0f;
-        }
+        for (int i = 0; i < kSpectrumBins; ++i) window[i] = at(position + i);
         ComputeWaveform(window.data(), waveform[c]);
     }
 }
@@ -133,16 +151,16 @@ void Player::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
 void Player::StartAudio(double offsetSeconds) {
     StopAudio();
     if (noOutput) return;
-    const AudioClip& clip = entries[index].clip;
-    size_t first = size_t(std::max(0.0, offsetSeconds) * clip.sampleRate);
-    if (first >= clip.Frames()) return;
+    const PlaylistEntry& entry = entries[index];
+    const uint64_t first = uint64_t(std::max(0.0, offsetSeconds) * entry.SampleRate());
+    if (first >= entry.Frames()) return;
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
-    format.nSamplesPerSec = clip.sampleRate;
+    format.nSamplesPerSec = entry.SampleRate();
     format.wBitsPerSample = 16;
     format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = clip.sampleRate * 4;
+    format.nAvgBytesPerSec = entry.SampleRate() * 4;
     HWAVEOUT device = nullptr;
     // NOTE: with no output device (a server, or Wine without a sound driver) this fails and the
     // clock alone keeps time. Asking again on every seek would only repeat the failure (and Wine's
@@ -151,28 +169,42 @@ void Player::StartAudio(double offsetSeconds) {
         noOutput = true;
         return;
     }
-    pcm.resize((clip.Frames() - first) * 2);
-    for (size_t i = first; i < clip.Frames(); ++i) {
-        pcm[(i - first) * 2] = int16_t(clip.left[i] * 32767.0f);
-        pcm[(i - first) * 2 + 1] = int16_t(clip.right[i] * 32767.0f);
-    }
-    WAVEHDR* header = new WAVEHDR();
-    header->lpData = reinterpret_cast<LPSTR>(pcm.data());
-    header->dwBufferLength = DWORD(pcm.size() * sizeof(int16_t));
-    waveOutPrepareHeader(device, header, sizeof(WAVEHDR));
-    waveOutWrite(device, header, sizeof(WAVEHDR));
     waveOut = device;
-    waveHeader = header;
+    waveHeaders = new WAVEHDR[kAudioBlocks]();
+    audioNext = first;
+    for (int i = 0; i < kAudioBlocks; ++i) QueueAudioBlock(i);
+}
+
+// Fills output block i with the next samples and queues it; past the end it stays out of the queue.
+void Player::QueueAudioBlock(int i) {
+    HWAVEOUT device = static_cast<HWAVEOUT>(waveOut);
+    WAVEHDR& header = static_cast<WAVEHDR*>(waveHeaders)[i];
+    if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR));
+    header = WAVEHDR();
+    PlaylistEntry& entry = entries[index];
+    entry.Read(audioNext, size_t(kAudioBlockSeconds * entry.SampleRate()), block);
+    if (block.Frames() == 0) return;
+    audioNext += block.Frames();
+    pcm[i].resize(block.Frames() * 2);
+    for (size_t f = 0; f < block.Frames(); ++f) {
+        pcm[i][f * 2] = int16_t(block.left[f] * 32767.0f);
+        pcm[i][f * 2 + 1] = int16_t(block.right[f] * 32767.0f);
+    }
+    header.lpData = reinterpret_cast<LPSTR>(pcm[i].data());
+    header.dwBufferLength = DWORD(pcm[i].size() * sizeof(int16_t));
+    waveOutPrepareHeader(device, &header, sizeof(WAVEHDR));
+    waveOutWrite(device, &header, sizeof(WAVEHDR));
 }
 
 void Player::StopAudio() {
     if (!waveOut) return;
     HWAVEOUT device = static_cast<HWAVEOUT>(waveOut);
-    WAVEHDR* header = static_cast<WAVEHDR*>(waveHeader);
+    WAVEHDR* headers = static_cast<WAVEHDR*>(waveHeaders);
     waveOutReset(device);
-    waveOutUnprepareHeader(device, header, sizeof(WAVEHDR));
+    for (int i = 0; i < kAudioBlocks; ++i)
+        if (headers[i].dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device, &headers[i], sizeof(WAVEHDR));
     waveOutClose(device);
-    delete header;
+    delete[] headers;
     waveOut = nullptr;
-    waveHeader = nullptr;
+    waveHeaders = nullptr;
 }

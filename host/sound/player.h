@@ -2,13 +2,20 @@
 // the clock, pause and seek, audio output when a device exists, and the blocks a plug-in reads.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+#include "host/sound/wav_file.h"
 #include "host/sound/wav_format.h"
 
 struct PlaylistEntry {
     std::string title;
-    AudioClip clip;
+    std::unique_ptr<WavFile> file;  // a file, read in blocks as it plays
+    AudioClip clip;                 // else the demo track, held whole
+    int SampleRate() const { return file ? file->SampleRate() : clip.sampleRate; }
+    uint64_t Frames() const { return file ? file->Frames() : clip.Frames(); }
+    // Up to count frames from frame first (fewer at the end).
+    void Read(uint64_t first, size_t count, AudioClip& out);
 };
 
 struct SpectrumAnalyser;
@@ -46,6 +53,7 @@ private:
     double Now() const;
     void StartEntry(int entry, double offsetSeconds);
     void StartAudio(double offsetSeconds);
+    void QueueAudioBlock(int block);
     void StopAudio();
 
     std::vector<PlaylistEntry> entries;
@@ -58,8 +66,12 @@ private:
     double pausedAt = 0.0;
     void* waveOut = nullptr;    // HWAVEOUT, when an output device exists
     bool noOutput = false;      // opening the output failed once: the clock alone keeps time
-    void* waveHeader = nullptr;
-    std::vector<int16_t> pcm;
+    // The output plays from a few blocks queued ahead; Update refills each one it has played.
+    static const int kAudioBlocks = 4;
+    void* waveHeaders = nullptr;  // WAVEHDR[kAudioBlocks] while the output is open
+    std::vector<int16_t> pcm[kAudioBlocks];
+    uint64_t audioNext = 0;       // the first frame not yet queued
+    AudioClip block;              // the samples last read, reused
     SpectrumAnalyser* analyser;
     std::vector<float> window;
 };

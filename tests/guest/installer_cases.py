@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # The installer's cases, run under Wine on the packager's setup program: install, run, upgrade, a
-# DLL in use, uninstall. Each case prints "PASS name" or "FAIL name: reason"; see installer_suite.sh.
+# DLL in use, an upgrade cancelled while the standalone program runs, uninstall. Each case prints "PASS name" or "FAIL name: reason"; see installer_suite.sh.
 import glob
 import hashlib
 import os
@@ -80,6 +80,28 @@ def tree(folder):
             with open(path, "rb") as f:
                 found[os.path.relpath(path, folder)] = hashlib.sha256(f.read()).hexdigest()[:12]
     return found
+
+
+def stamped_tree(folder, names=None):
+    """tree() with each file's modification time, so that a rewrite with the same bytes shows;
+    NAMES limits it to those files. The settings are the user's, not the installer's."""
+    found = {}
+    for name, digest in tree(folder).items():
+        if (names is None or name in names) and os.path.basename(name) != "Smearscope.ini":
+            found[name] = digest and (digest, int(os.path.getmtime(os.path.join(folder, name))))
+    return found
+
+
+def reg_values(key):
+    """Every value under KEY as Wine's reg prints it: {name: (type, data)}."""
+    result = subprocess.run([WINE, "reg", "query", key], stdin=subprocess.DEVNULL, capture_output=True,
+                            text=True, errors="replace", timeout=TIMEOUT)
+    values = {}
+    for line in result.stdout.splitlines():
+        fields = re.split(r"\s{2,}|\t", line.strip(), maxsplit=2)
+        if len(fields) >= 2 and fields[1].startswith("REG_"):
+            values[fields[0]] = (fields[1], fields[2] if len(fields) == 3 else "")
+    return values
 
 
 def tree_difference(actual, expected):
@@ -299,6 +321,47 @@ class Suite:
               f"the installed host exited with {result.returncode}: {result.stderr.decode(errors='replace')[-300:]}")
         return "second try" if attempt > 1 else ""
 
+    def case_upgrade_with_standalone_running_changes_nothing(self):
+        # The standalone program runs, holding its copy of the plug-in; an upgrade that keeps its
+        # part must find that before the first write, and /S (Cancel) must leave every file of both
+        # parts and every value of the uninstall entry as it was.
+        plugins = os.path.join(self.other, "Plugins")
+        parts = ((plugins, None), (self.standalone, None), (self.start_menu, set(LINKS)))
+        log = os.path.join(self.work, "standalone.log")
+        for attempt in (1, 2):
+            check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
+                       "0.9.0", "/f") == 0, "could not mark the install as older")
+            for folder, names in parts:
+                for name, digest in stamped_tree(folder, names).items():
+                    if digest:
+                        os.utime(os.path.join(folder, name), (1e9, 1e9))
+            before = [stamped_tree(folder, names) for folder, names in parts]
+            values = reg_values(UNINSTALL_KEY)
+            if os.path.exists(log):
+                os.remove(log)
+            program = subprocess.Popen([WINE, os.path.join(self.standalone, HOST), "--frames", "100000",
+                                        "--log", winpath(log)], stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=self.work)
+            try:
+                drawing = wait_for(lambda: program.poll() is not None or RENDER_EVENT in read_text(log))
+                rc = self.run_setup("/D=" + winpath(self.other)) if program.poll() is None else None
+                held = program.poll() is None
+            finally:
+                program.kill()
+                program.wait(timeout=TIMEOUT)
+            if held:
+                break
+        check(drawing and held, f"the standalone program ended before setup was done (try {attempt})")
+        check(rc == 2, f"setup /S with the standalone program running exited with {rc}, expected 2 (aborted)")
+        for (folder, names), old in zip(parts, before):
+            difference = tree_difference(stamped_tree(folder, names), old)
+            check(not difference, f"{folder} after the cancelled upgrade: {difference}")
+        now = reg_values(UNINSTALL_KEY)
+        check(now == values, f"the uninstall entry after the cancelled upgrade: {now}, before {values}")
+        check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
+                   self.version, "/f") == 0, "could not restore the uninstall entry")
+        return "second try" if attempt > 1 else ""
+
     def case_uninstall_keeps_settings(self):
         # As a script waits for an NSIS uninstaller: a copy run with _?= and waited for.
         copy = os.path.join(self.work, "uninstall-copy.exe")
@@ -338,7 +401,8 @@ class Suite:
 
 CASES = ["install_through_registry", "installed_version", "uninstall_entry",
          "host_runs_installed_plugin", "upgrade_replaces_older_dll", "dll_in_use_changes_nothing",
-         "second_player_by_folder_option", "without_winamp_part", "uninstall_keeps_settings",
+         "second_player_by_folder_option", "without_winamp_part",
+         "upgrade_with_standalone_running_changes_nothing", "uninstall_keeps_settings",
          "full_removal_on_request"]
 
 
