@@ -105,6 +105,7 @@ TEST(HostOptions, MalformedCommandLinesEndWithStatusOneAndTheReason) {
         {{"--spectrum", "const:256"}, "--spectrum wants const:0..255"},
         {{"--clock-step", "-5"}, "--clock-step wants a positive number of milliseconds, got -5"},
         {{"--fail", "GetDC:0"}, "--fail wants NAME[:N]"},
+        {{"--device", ""}, "--device wants a device's number, id or name, got "},
         {{"--quirk", "sideways"}, "--quirk wants config-before-init"},
         {{"--runs", "0"}, "--runs wants a positive number, got 0"},
         {{"--random-keys", "2000000"}, "--random-keys wants a count, got 2000000"},

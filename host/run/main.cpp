@@ -4,6 +4,7 @@
 #include "host/run/exit_status.h"
 #include "host/run/options.h"
 #include "host/run/run_loop.h"
+#include "host/sound/audio_devices.h"
 
 int main(int argc, char** argv) {
     HostOptions options;
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
         std::fputs(HostUsage().c_str(), stdout);
         return kExitContractKept;
     }
+    if (options.listDevices) return PrintAudioDevices() == 0 ? kExitContractKept : kExitLoadOrContract;
     return RunHost(options);
 }

@@ -172,6 +172,25 @@ const OptionRow kOptionRows[] = {
          options.listenInput = text == "input";
          return text.empty() || text == "output" || text == "input";
      }},
+    {OptionGroup::Run, "--device", "NAME|NUMBER",
+     "listen to this device (implies --listen): its number or id from\n"
+     "--list-devices, its name or a part of one name (any case). An output is\n"
+     "captured through loopback, an input recorded. Without it the default\n"
+     "device is listened to and followed when it changes", "a device's number, id or name",
+     [](const std::string& text, HostOptions& options) {
+         options.listen = true;
+         options.device = text;
+         return !text.empty();
+     }},
+    {OptionGroup::Run, "--list-devices", nullptr,
+     "print the output and input devices, numbered, with their ids and the\ndefaults marked, and exit", "",
+     [](const std::string&, HostOptions& options) { options.listDevices = true; return true; }},
+    {OptionGroup::Run, "--listen-settings", "PATH",
+     "with --listen: start on the device and gain kept in PATH (an INI file;\n"
+     "--device goes first), and keep the gain there when a key changes it.\n"
+     "While listening + and - change the gain in 3 dB steps (1/8 to 16), 0\n"
+     "resets it", "",
+     [](const std::string& text, HostOptions& options) { options.listenSettingsPath = text; return true; }},
     {OptionGroup::Run, "--spectrum", "KIND",
      "feed a synthetic signal instead of the player's: const:B (every bin\n"
      "B), ramp, random or demo (a signal with a beat)",

@@ -34,6 +34,9 @@ struct HostOptions {
     std::vector<std::string> audioPaths;  // the playlist; empty: the built-in demo track
     bool listen = false;             // --listen: capture a device instead of playing
     bool listenInput = false;        // --listen input: the recording device, not the output
+    std::string device;              // --device: a number, id or name; empty: the default, followed
+    bool listDevices = false;        // --list-devices: print them and exit
+    std::string listenSettingsPath;  // --listen-settings: the device and gain kept between runs
     std::string title = "Smearscope demo";
     bool titleGiven = false;
     bool nullTitle = false;

@@ -1,9 +1,11 @@
 // The player as the host runs it. Frames (visualisation thread) and queries and keys (main thread)
 // reach the one player through this file, under one lock.
 #include "host/sound/audio_feed.h"
+#include <cstdio>
 #include <mutex>
 #include "host/run/json_log.h"
 #include "host/sound/capture_source.h"
+#include "host/sound/listen_settings.h"
 #include "host/sound/player.h"
 
 namespace {
@@ -14,6 +16,7 @@ std::recursive_mutex playerLock;
 bool spectrumOverride = false;
 bool listening = false;
 std::string listenTitle;  // a copy the caller may read after the lock
+std::string listenSettingsPath;
 const double kSeekSeconds = 5.0;
 
 int PeakBin(const unsigned char* bins) {
@@ -28,7 +31,18 @@ void AudioFeedStart(const HostOptions& options) {
     spectrumOverride = options.spectrumGiven;
     if (options.listen) {
         listening = true;
-        CaptureStart(options.listenInput ? ListenSource::Input : ListenSource::Output);
+        listenSettingsPath = options.listenSettingsPath;
+        ListenSettings kept;
+        if (!listenSettingsPath.empty()) kept = ListenSettingsLoad(listenSettingsPath);
+        CaptureRequest request;
+        request.source = options.listenInput ? ListenSource::Input : ListenSource::Output;
+        request.device = options.device.empty() ? kept.device : options.device;
+        request.gain = kept.gain;
+        // What the app shows the user, the bench logs (on the capture thread; the log takes any thread).
+        request.microphoneShown = [](const std::string& text) {
+            JsonLine("listen_microphone").Str("text", text.c_str()).Write();
+        };
+        CaptureStart(request);
         return;
     }
     if (options.spectrumGiven && options.audioPaths.empty()) return;
@@ -81,6 +95,17 @@ const char* AudioFeedTitle(long long index) {
 
 void AudioFeedKey(WPARAM key) {
     std::lock_guard<std::recursive_mutex> hold(playerLock);
+    double gain = 1.0;
+    if (listening && CaptureGainKey(unsigned(key), gain)) {
+        JsonLine("listen_gain").Num("gain", gain).Int("key", (long long)key).Write();
+        if (!listenSettingsPath.empty()) {
+            ListenSettings kept = ListenSettingsLoad(listenSettingsPath);
+            kept.gain = gain;
+            if (!ListenSettingsSave(listenSettingsPath, kept))
+                std::fprintf(stderr, "smearscope-host: cannot write %s\n", listenSettingsPath.c_str());
+        }
+        return;
+    }
     if (!player || player->Empty()) return;
     if (key == VK_SPACE) {
         // Logged first: the queries answered while the output stops or starts already see the new state.

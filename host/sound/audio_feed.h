@@ -17,5 +17,6 @@ bool AudioFeedPlaying();
 int AudioFeedIndex();
 // Stays readable while the player lives.
 const char* AudioFeedTitle(long long index);
-// A key forwarded to the host window: SPACE pauses and resumes, LEFT and RIGHT seek 5 s.
+// A key forwarded to the host window: SPACE pauses and resumes, LEFT and RIGHT seek 5 s; while
+// listening + and - (either key) step the gain and 0 resets it.
 void AudioFeedKey(WPARAM key);

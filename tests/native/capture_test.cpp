@@ -1,9 +1,14 @@
 // Listening without a device: a capture device's mix format read and converted (PCM 16 mono at
-// 48 kHz, extensible float, surround), and the capture window that falls silent when packets stop.
+// 48 kHz, extensible float, surround), the capture window that falls silent when packets stop, and
+// what a person sets: the device by number or name, the gain keys, the settings file's values.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include "host/sound/capture_window.h"
+#include "host/sound/device_match.h"
+#include "host/sound/listen_gain.h"
+#include "host/sound/listen_settings.h"
 #include "host/sound/spectrum.h"
 #include "host/sound/wav_format.h"
 
@@ -95,4 +100,104 @@ TEST(CaptureWindow, ToneReadsBackAndSilenceDrainsToZero) {
     EXPECT_NE(left[kFftSize - 1], 0.0f);
     EXPECT_EQ(left[kFftSize - packet - 1], 0.0f);
     SpectrumAnalyserDestroy(analyser);
+}
+
+// As Wine's pulse driver lists them, in its own order: a virtual default ("PulseAudio", the
+// server's default) in each direction beside the sinks and their monitors.
+std::vector<AudioDevice> WineDevices() {
+    std::vector<AudioDevice> devices = {
+        {0, "{0.0.1.0}.{25DA}", "PulseAudio", false, true}, {0, "{0.0.0.0}.{64CE}", "Second", true, false},
+        {0, "{0.0.1.0}.{0EEF}", "Monitor of Null Output", false, false}, {0, "{0.0.0.0}.{FD47}", "PulseAudio", true, true},
+        {0, "{0.0.1.0}.{4E2A}", "Monitor of Second", false, false}, {0, "{0.0.0.0}.{CD55}", "Null Output", true, false}};
+    NumberDevices(devices);
+    return devices;
+}
+
+TEST(DeviceMatch, NumbersAreStableAndNamesPickOneDevice) {
+    std::vector<AudioDevice> devices = WineDevices(), shuffled = WineDevices();
+    std::reverse(shuffled.begin(), shuffled.end());
+    NumberDevices(shuffled);
+    for (size_t i = 0; i < devices.size(); ++i) EXPECT_EQ(devices[i].id, shuffled[i].id) << "the platform's order";
+    struct Case { const char* wanted; bool preferOutput; int number; const char* fault; };
+    const Case cases[] = {
+        {"2", true, 2, ""},                    // outputs first, by name: Null Output, PulseAudio, Second
+        {"5", true, 5, ""},                    // then inputs: Monitor of Null Output, Monitor of Second, PulseAudio
+        {"7", true, 0, "no device number 7 (--list-devices numbers them)"},
+        {"{0.0.1.0}.{4e2a}", true, 5, ""},     // an id in any case
+        {"Second", true, 3, ""},               // exact beats the monitor's part
+        {"second", false, 5, ""},              // a part of an output's and an input's name: the preferred
+        {"second", true, 3, ""},
+        {"PulseAudio", false, 6, ""},          // exact in both directions: the preferred
+        {"monitor", true, 0, "\"monitor\" names 2 devices (4 Monitor of Null Output, 5 Monitor of Second)"},
+        {"Speakers", true, 0, "no device is called \"Speakers\""},
+    };
+    for (const Case& c : cases) {
+        size_t found = devices.size();
+        EXPECT_EQ(MatchDevice(devices, c.wanted, c.preferOutput, found), c.fault) << c.wanted;
+        EXPECT_EQ(found < devices.size() ? devices[found].number : 0, c.number) << c.wanted;
+    }
+    EXPECT_EQ(devices[MonitorOf(devices, devices[2])].name, "Monitor of Second");
+    EXPECT_EQ(MonitorOf(devices, devices[1]), devices.size()) << "the virtual default has no monitor of its own";
+    const std::string list = DeviceListText(devices);
+    EXPECT_NE(list.find("    2  PulseAudio              [default]  {0.0.0.0}.{FD47}\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("Input devices (recorded):\n    4  Monitor of Null Output             {0.0.1.0}.{0EEF}\n"),
+              std::string::npos) << list;
+    EXPECT_EQ(DeviceListText({}), "Output devices (listened to through loopback):\n  (none)\nInput devices (recorded):\n  (none)\n");
+}
+
+TEST(ListenGain, KeysStepOnTheGridAndStopAtItsEnds) {
+    struct Case { unsigned key; double from; bool taken; double to; };
+    const double root2 = std::sqrt(2.0);
+    const Case cases[] = {
+        {0xBB, 1.0, true, root2},        // the =/+ key
+        {0x6B, root2, true, 2.0},        // the keypad's +
+        {0xBD, 1.0, true, 1 / root2},    // the -/_ key
+        {0x6D, 0.5, true, 1 / (2 * root2)},
+        {0x30, 11.3, true, 1.0},         // 0 and the keypad's 0 reset
+        {0x60, 0.125, true, 1.0},
+        {0xBB, 16.0, true, 16.0},        // the ends hold
+        {0xBD, 0.125, true, 0.125},
+        {0xBB, 1.3, true, 2.0},          // off the grid: from its nearest step
+        {'F', 1.0, false, 0.0},          // the plug-in's flash, and the host's own keys
+        {0x20, 1.0, false, 0.0},
+        {0x25, 1.0, false, 0.0},
+    };
+    for (const Case& c : cases) {
+        double to = 0.0;
+        EXPECT_EQ(GainForKey(c.key, c.from, to), c.taken) << c.key << " from " << c.from;
+        EXPECT_NEAR(to, c.to, 1e-9) << c.key << " from " << c.from;
+    }
+    // Eight steps up and back down come back to exactly 1.
+    double gain = 1.0;
+    for (int i = 0; i < 8; ++i) GainForKey(0xBB, gain, gain);
+    EXPECT_EQ(gain, 16.0);
+    for (int i = 0; i < 8; ++i) GainForKey(0xBD, gain, gain);
+    EXPECT_EQ(gain, 1.0);
+    EXPECT_EQ(GainText(2.0), "Gain 2x (+6 dB)");
+    EXPECT_EQ(GainText(0.125), "Gain 0.125x (-18 dB)");
+}
+
+TEST(ListenSettings, DamagedValuesGiveTheDefaults) {
+    struct Case { std::string device, gain, wantDevice; double wantGain; };
+    const Case cases[] = {
+        {"Monitor of Second", "2", "Monitor of Second", 2.0},
+        {"3", "0.7071", "3", std::sqrt(0.5)},   // a saved step reads back as the step
+        {"", "1.3", "", 1.414213562},
+        {"", "", "", 1.0},                      // missing
+        {"", "loud", "", 1.0},                  // garbage
+        {"", "2x", "", 1.0},
+        {"", "17", "", 1.0},                    // out of range
+        {"", "0.1", "", 1.0},
+        {"", "nan", "", 1.0},
+        {"", "-4", "", 1.0},
+        {"Speak\x01rs", "1", "", 1.0},          // control characters
+        {std::string(300, 'x'), "1", "", 1.0},  // longer than any name
+    };
+    for (const Case& c : cases) {
+        ListenSettings settings = ListenSettingsFromText(c.device, c.gain);
+        EXPECT_EQ(settings.device, c.wantDevice) << c.device << " / " << c.gain;
+        EXPECT_NEAR(settings.gain, c.wantGain, 1e-6) << c.device << " / " << c.gain;
+    }
+    EXPECT_EQ(ListenGainToText(std::sqrt(2.0)), "1.414");
+    EXPECT_EQ(ListenSettingsFromText("", ListenGainToText(GainAtStep(-5))).gain, GainAtStep(-5)) << "round trip";
 }

@@ -1,0 +1,25 @@
+// The platform's audio endpoints (the multimedia device enumerator): every active output and input
+// device with its id, friendly name and whether it is the default, and console output for a list.
+#pragma once
+#include <windows.h>
+#include <mmdeviceapi.h>
+#include <string>
+#include <vector>
+#include "host/sound/device_match.h"
+
+// Every active endpoint, numbered (NumberDevices). COM must be initialised on the calling thread.
+// Empty with `fault` set when the platform has no enumerator.
+std::vector<AudioDevice> ListAudioDevices(std::string& fault);
+// The console of the program that started this one, for a GUI program's --list-devices: stdout and
+// stderr then write there, unless already redirected (a file, a pipe), where they stay. False when
+// stdout reaches nothing (started from Explorer).
+bool AttachParentConsole();
+// --list-devices: the list (or why there is none) on stdout, with how --device takes it. The
+// platform's exit status: 0 when the devices could be listed.
+int PrintAudioDevices();
+
+// For the capture: an endpoint's id and friendly name ("Default device" where it has none), and
+// the id of a direction's default endpoint ("" where there is none).
+std::string EndpointId(IMMDevice* device);
+std::string EndpointFriendlyName(IMMDevice* device);
+std::string DefaultEndpointId(IMMDeviceEnumerator* enumerator, bool output);
