@@ -346,15 +346,29 @@ const OptionRow* FindOption(const std::string& name) {
 }
 
 // "  NAME VALUE", padded to the help column, then the help; its later lines start at that column.
+// A line longer than kUsageWidth breaks at its last space before it, so a terminal of 100 columns
+// never wraps --help mid-word.
 void AppendUsageRows(OptionGroup group, std::string& text) {
-    const size_t kHelpColumn = 25;
+    const size_t kHelpColumn = 25, kUsageWidth = 96;
     for (const OptionRow& row : kOptionRows) {
         if (row.group != group) continue;
         std::string line = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
-        for (const char* help = row.help; *help; ++help)
-            line += *help == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, *help);
-        text += line + "\n";
+        for (const char* help = row.help;; ++help) {
+            if (*help && *help != '\n') {
+                line += *help;
+                continue;
+            }
+            while (line.size() > kUsageWidth) {
+                const size_t space = line.rfind(' ', kUsageWidth);
+                if (space == std::string::npos || space <= kHelpColumn) break;
+                text += line.substr(0, space) + "\n";
+                line = std::string(kHelpColumn, ' ') + line.substr(space + 1);
+            }
+            text += line + "\n";
+            if (!*help) break;
+            line = std::string(kHelpColumn, ' ');
+        }
     }
 }
 
@@ -402,7 +416,8 @@ std::string HostUsage() {
     AppendUsageRows(OptionGroup::Run, text);
     text +=
         "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"
-        "3 crash in the plug-in; 4 the configuration dialog did not appear; 5 a capture could not be written.\n"
+        "3 crash in the plug-in; 4 the configuration dialog did not appear; 5 a capture could not be\n"
+        "written.\n"
         "Reliability drills:\n";
     AppendUsageRows(OptionGroup::Drill, text);
     return text;
