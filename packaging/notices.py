@@ -4,10 +4,13 @@ as Debian's copyright file of the package the build used states them.
 Usage: notices.py VERSION BUILD_DIR OUT   (BUILD_DIR holds freeglut/src and kissfft/src from setup)"""
 import glob
 import os
+import re
 import subprocess
 import sys
 
 DOC = "/usr/share/doc"
+# The program the downloads carry beside the DLL.
+PROGRAM = "smearscope-host.exe"
 
 
 def paragraphs(path):
@@ -46,8 +49,18 @@ def dep5_notice(path, folders=(), skip=()):
                     f"License: {stanza['License']}")
     for name in dict.fromkeys(licences):
         if name in standalone and "\n" in standalone[name]["License"]:
-            text.append("License: " + standalone[name]["License"])
+            holders = [s["Copyright"] for s in chosen if "Copyright" in s and s["License"].split("\n")[0] == name]
+            text.append("License: " + with_holder(standalone[name]["License"], holders))
     return "\n\n".join(text)
+
+
+def with_holder(licence, holders):
+    """A licence text copied from a template with its notice left blank ("Copyright (c)  . All rights
+    reserved.", as kissfft's is) gets the holders of the files it covers written in."""
+    if not holders:
+        return licence
+    notice = "Copyright (c) " + "; ".join(" ".join(h.split()) for h in holders) + ". All rights reserved."
+    return re.sub(r"(?m)^( ?)Copyright \(c\)\s*\.\s*All rights reserved\.$", lambda m: m.group(1) + notice, licence)
 
 
 def between(path, start, end):
@@ -76,7 +89,7 @@ def main(version, build, out):
     kissfft, kissfft_version = source_dir(build, "kissfft")
     gcc = os.path.join(DOC, "gcc-mingw-w64-base", "copyright")
     mingw = os.path.join(DOC, "mingw-w64-common", "copyright")
-    both = "vis_Smearscope.dll and smearscope-host.exe"
+    both = "vis_Smearscope.dll and " + PROGRAM
     # The C runtime and the threads library are linked in; the headers, tools and tests are not.
     mingw_notice = dep5_notice(mingw, ("mingw-w64-crt/", "mingw-w64-libraries/winpthreads/"),
                                ("mingw-w64-libraries/winpthreads/tests_pthread/",))
@@ -90,7 +103,7 @@ def main(version, build, out):
          both, "Debian package mingw-w64-common, " + mingw, mingw_notice),
         ("GCC runtime libraries libgcc and libstdc++ " + package_version("gcc-mingw-w64-base"),
          both, "Debian package gcc-mingw-w64-base, " + gcc, gcc_notice),
-        ("kissfft " + kissfft_version, "smearscope-host.exe (the spectrum of the sound it plays)",
+        ("kissfft " + kissfft_version, PROGRAM + " (the spectrum of the sound it plays)",
          "Debian source package kissfft, debian/copyright", dep5_notice(kissfft)),
     ]
     text = [f"Smearscope {version} - third-party notices", "=" * 40, "",

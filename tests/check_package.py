@@ -6,6 +6,7 @@ every library linked in; the installer is a 32-bit PE with this version (the ins
 it installs); the debug files are in neither.
 Usage: check_package.py DIST VERSION BUILT_DLL"""
 import os
+import re
 import sys
 import zipfile
 import pefile
@@ -43,13 +44,15 @@ def check_zip(path, version, built_dll):
             failures.append(f"{name} has bare line feeds; Notepad wants CRLF")
     if version not in readme or "@VERSION@" in readme:
         failures.append(f"README.txt does not name version {version}")
-    for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista",
+    for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista", "Windows 7",
                   "THIRD-PARTY-NOTICES.txt", "Visualization", "Without Winamp", "--listen"):
         if topic not in readme:
             failures.append(f"README.txt never mentions {topic!r}")
     for library, line in NOTICES.items():
         if library not in notices or line not in notices:
             failures.append(f"THIRD-PARTY-NOTICES.txt lacks {library} or its notice ({line!r})")
+    if re.search(r"Copyright \(c\)\s*\.", notices):
+        failures.append("THIRD-PARTY-NOTICES.txt has a copyright notice with no holder")
     if "MIT License" not in licence:
         failures.append("LICENSE is not the MIT licence")
     if f"## {version}" not in changelog:

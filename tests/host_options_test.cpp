@@ -1,6 +1,6 @@
 // The host's command line as users meet it: --help and docs/host.md list the same options with the
-// same values and the same descriptions, and malformed command lines end with status 1 and a reason
-// naming the option.
+// same values and the same descriptions, --help in lines of at most 96 columns, and malformed command
+// lines end with status 1 and a reason naming the option.
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
@@ -86,6 +86,9 @@ TEST(HostOptions, DocsTableAndHelpListTheSameOptionsValuesAndTexts) {
     EXPECT_TRUE(differences.empty()) << differences;
     EXPECT_NE(run.outputText.find("Exit status: 0 when the plug-in kept its contract"), std::string::npos)
         << run.outputText;
+    std::istringstream lines(run.outputText);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size() - (!line.empty() && line.back() == '\r'), 96u) << "a --help line past 96 columns: " << line;
     BenchRun shortForm = RunBench({"-h"});
     EXPECT_EQ(shortForm.outputText, run.outputText) << "-h is not --help: " << shortForm.Describe();
 }

@@ -7,7 +7,8 @@
 # while running; a 16-bit 48 kHz mono device; no
 # device at all. Prints the latency from a tone's start to its peak (paplay's start-up and the
 # server's buffering included) and from a default-device switch to the new device's tone peaking.
-#   listen_test.py BIN_DIR     (environment: WINE; XDG_RUNTIME_DIR of a server scripts/test started)
+#   listen_test.py BIN_DIR     (environment: WINE; SMEARSCOPE_PULSE_RUNTIME, the runtime folder of the
+#                               server scripts/test started; without it a private server of its own)
 import json
 import math
 import os
@@ -325,11 +326,19 @@ def main():
 if __name__ == "__main__":
     BIN = os.path.abspath(sys.argv[1])
     WINE = os.environ.get("WINE", "wine")
-    # Run by hand, without the server scripts/test starts: one of its own, stopped at the end.
-    own_server = not os.environ.get("XDG_RUNTIME_DIR")
-    if own_server:
-        os.environ["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="smearscope-pulse-")
-    status = main()
-    if own_server:
-        pulse("stop")
+    # The test stops, restarts and reconfigures its server, so it only ever works on one made for
+    # tests: scripts/test's, which that script marks, else a private one in a folder of its own. A
+    # desktop's XDG_RUNTIME_DIR names the user's own server, which must never be touched.
+    runtime = os.environ.get("SMEARSCOPE_PULSE_RUNTIME")
+    private = not runtime
+    if private:
+        runtime = tempfile.mkdtemp(prefix="smearscope-pulse-")
+    os.environ["XDG_RUNTIME_DIR"] = runtime
+    os.environ.pop("PULSE_SERVER", None)  # it would name another server than the folder's
+    try:
+        status = main()
+    finally:
+        if private:
+            pulse("stop")
+            shutil.rmtree(runtime, ignore_errors=True)
     sys.exit(status)

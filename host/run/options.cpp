@@ -135,7 +135,7 @@ struct OptionRow {
     const char* name;
     const char* value;  // the value's placeholder in --help; null for an option without a value, and
                         // in brackets for an optional one (taken when the next argument is no option)
-    const char* help;   // lines separated by '\n'
+    const char* help;   // flowed to the width of --help; a '\n' is a space
     const char* wants;  // what a refused value is told: "NAME wants WANTS, got VALUE"
     // Applies the value (ignored without one); false when the value is malformed.
     bool (*apply)(const std::string& value, HostOptions& options);
@@ -345,15 +345,23 @@ const OptionRow* FindOption(const std::string& name) {
     return nullptr;
 }
 
-// "  NAME VALUE", padded to the help column, then the help; its later lines start at that column.
+// "  NAME VALUE", padded to the help column, then the help flowed into lines of at most kUsageWidth
+// columns (a terminal of 100 never wraps it mid-word), its later lines starting at that column.
 void AppendUsageRows(OptionGroup group, std::string& text) {
-    const size_t kHelpColumn = 25;
+    const size_t kHelpColumn = 25, kUsageWidth = 96;
     for (const OptionRow& row : kOptionRows) {
         if (row.group != group) continue;
         std::string line = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
-        for (const char* help = row.help; *help; ++help)
-            line += *help == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, *help);
+        std::string help = row.help;
+        std::replace(help.begin(), help.end(), '\n', ' ');
+        line += help;
+        while (line.size() > kUsageWidth) {
+            const size_t space = line.rfind(' ', kUsageWidth);
+            if (space == std::string::npos || space <= kHelpColumn) break;  // one word past the width
+            text += line.substr(0, space) + "\n";
+            line = std::string(kHelpColumn, ' ') + line.substr(space + 1);
+        }
         text += line + "\n";
     }
 }
@@ -402,7 +410,8 @@ std::string HostUsage() {
     AppendUsageRows(OptionGroup::Run, text);
     text +=
         "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"
-        "3 crash in the plug-in; 4 the configuration dialog did not appear; 5 a capture could not be written.\n"
+        "3 crash in the plug-in; 4 the configuration dialog did not appear;\n"
+        "5 a capture could not be written.\n"
         "Reliability drills:\n";
     AppendUsageRows(OptionGroup::Drill, text);
     return text;
