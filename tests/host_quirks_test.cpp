@@ -167,6 +167,21 @@ void CheckTimerThreadStartsAndStops(const BenchRun& run) {
     ExpectNoGrowth(Resources(run, "run"), 1, 64 * kMegabyte);
 }
 
+// Calls from a thread of the host's after the loader's Quit, as timer callbacks still arriving:
+// each answers 1 and draws, asks and touches nothing.
+void CheckTimerThreadRenderAfterQuit(const BenchRun& run) {
+    const int quit = run.IndexOf("quit");
+    std::vector<long long> late;
+    for (int i = quit; i < (int)run.log.size(); ++i) {
+        const std::string event = run.log[i].Event();
+        if (event == "render") late.push_back(run.log[i].Int("result"));
+        EXPECT_TRUE(event != "swap" && event != "query") << "after Quit: " << run.log[i].text;
+    }
+    // Three from the host, and any of the loader's timer that was already under way.
+    EXPECT_GE(late.size(), 3u) << run.Describe();
+    EXPECT_EQ(std::count(late.begin(), late.end(), 1), (long)late.size()) << run.Describe();
+}
+
 void CheckSilentPlaylist(const BenchRun& run) {
     EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 0}));
     EXPECT_EQ(run.Count("swap"), 3);
@@ -255,6 +270,9 @@ INSTANTIATE_TEST_SUITE_P(
                   Quirks({"--runs", std::to_string(kTimerRuns), "--frames", "2", "--no-pause", "--not-playing"},
                          {"timer-thread"}),
                   kSmallWindow, CheckTimerThreadStartsAndStops, false, 400000},
+        QuirkCase{"TimerThreadRenderAfterQuit",
+                  Quirks({"--frames", "2", "--no-pause", "--call-order", "render-after-quit"}, {"timer-thread"}),
+                  kSmallWindow, CheckTimerThreadRenderAfterQuit},
         QuirkCase{"SilentPlaylist", Quirks({"--frames", "3"}, {"silent-playlist"}), kTitleAndFlashOn,
                   CheckSilentPlaylist},
         QuirkCase{"DestroyBeforeQuit", Quirks({"--frames", "3"}, {"destroy-before-quit"}), "",
