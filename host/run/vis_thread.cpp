@@ -132,8 +132,8 @@ bool StopFileExists() {
     return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int CallRender(int frame) {
-    // The spectrum and the plug-in see one clock reading per frame.
+// Just before a Render: the spectrum and the plug-in see one clock reading per frame.
+void BeforeRender(int frame) {
     HostClockAdvance();
     if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
     AudioFeedFill(frame, module->spectrumData, module->waveformData);
@@ -142,11 +142,22 @@ int CallRender(int frame) {
     hostState.frame = frame;
     hostState.currentCallback = "Render";
     BenchFrameStart();
-    int result = QuirkRender(module, DispatchThreadMessages);
-    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+}
+
+// Just after it: the "render" line, for the caller to add to and write.
+JsonLine AfterRender(int frame, int result) {
     hostState.currentCallback = nullptr;
     hostState.frame = 0;
-    JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
+    JsonLine line("render");
+    line.Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs);
+    return line;
+}
+
+int CallRender(int frame) {
+    BeforeRender(frame);
+    int result = QuirkRender(module, DispatchThreadMessages);
+    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+    AfterRender(frame, result).Write();
     return result;
 }
 
@@ -215,22 +226,12 @@ bool TimerTick(bool& drew) {
         ReshapeBeforeFrame(frame);
     }
     const int swapsBefore = hostState.swaps;
-    HostClockAdvance();
-    if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
-    AudioFeedFill(frame, module->spectrumData, module->waveformData);
-    hostState.framePauseMs = 0;
-    hostState.frameSleptMs = 0;
-    hostState.frame = frame;
-    hostState.currentCallback = "Render";
-    BenchFrameStart();
+    BeforeRender(frame);
     const int result = module->Render(module);
     drew = hostState.swaps != swapsBefore;
     if (drew) BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
     else HostClockStepBack();
-    hostState.currentCallback = nullptr;
-    hostState.frame = 0;
-    JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs)
-        .Bool("drawn", drew).Write();
+    AfterRender(frame, result).Bool("drawn", drew).Write();
     if (frames.stopAsked) return false;
     if (drew) ++frames.drawn;
     frames.onesInARow = result == 1 ? frames.onesInARow + 1 : 0;
