@@ -211,6 +211,15 @@ struct TimerFrames {
 };
 TimerFrames timerFrames;
 
+// Whether keys or drills are posted to the window before this frame.
+bool PostsBeforeFrame(int frame) {
+    const SoakOptions& soak = hostState.options.soak;
+    if (soak.randomKeys > 0 || !soak.keyStorms.empty()) return true;
+    for (const KeyPress& press : hostState.options.keys)
+        if (press.frame == frame) return true;
+    return false;
+}
+
 // Render results of 1 in a row after which the bench stops a loader that would go on calling.
 const int kTimerOnesBeforeStop = 3;
 
@@ -222,15 +231,16 @@ bool TimerTick(bool& drew) {
         frames.prepared = frame;
         PostKeys(frame);
         SoakBeforeFrame(PluginWindow(), frame);
-        if (!TimerHostFlushPosted()) JsonLine("flush_timeout").Int("frame", frame).Write();
+        if (PostsBeforeFrame(frame) && !TimerHostFlushPosted()) JsonLine("flush_timeout").Int("frame", frame).Write();
         ReshapeBeforeFrame(frame);
     }
     const int swapsBefore = hostState.swaps;
     BeforeRender(frame);
     const int result = module->Render(module);
     drew = hostState.swaps != swapsBefore;
-    if (drew) BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
-    else HostClockStepBack();
+    // The bench counts the frames asked for, not those the stop lets through.
+    if (drew && frame > 0) BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+    if (!drew) HostClockStepBack();
     AfterRender(frame, result).Bool("drawn", drew).Write();
     if (frames.stopAsked) return false;
     if (drew) ++frames.drawn;
