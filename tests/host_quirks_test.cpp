@@ -134,8 +134,7 @@ void CheckTimerThreadFramesAsOneThread(const BenchRun& run) {
     EXPECT_EQ(run.Count("forwarded_key"), 0) << run.Describe();
     EXPECT_EQ(run.Count("flush_timeout"), 0) << run.Describe();
 
-    std::vector<std::string> oneThread(kTimerScenario);
-    BenchRun reference = RunBench(oneThread, BenchOptions{true, 60000, kTitleAndFlashOn});
+    BenchRun reference = RunBench(kTimerScenario, BenchOptions{true, 60000, kTitleAndFlashOn});
     ASSERT_TRUE(reference.Finished()) << reference.Describe();
     for (int frame = 1; frame <= 8; ++frame) {
         const std::string expected = ReadWholeFile(reference.CapturePath(frame));
