@@ -5,10 +5,11 @@
 #include "render/frame.h"
 #include "render/glut_setup.h"
 #include "window/display_window.h"
+#include "window/frame_handoff.h"
 
 const char kPluginDescription[] = "Korvath's OpenGL Smearscope";
 
-bool quitRequested = false;
+std::atomic<bool> quitRequested{false};
 
 VisHeader visHeader;
 
@@ -35,12 +36,14 @@ VisModule* GetModule(int index) {
 }
 
 int Render(VisModule* module) {
-    // A Render without a started run, or from a thread other than Init's, draws nothing and reads
-    // nothing the window procedure writes; the quit flag is one of those, so it is read second.
-    if (!DrawingAllowedOnThisThread()) return 1;
+    // After Quit a host's timer may still call: the flag, set by then, is all it reads.
     if (quitRequested) return 1;
-    RenderFrame(module);
-    return 0;
+    if (DrawingAllowedOnThisThread()) {
+        DrawFrameOnce(module);
+        return 0;
+    }
+    // Another thread: the frame runs on the window's thread, which owns the context and the state.
+    return RenderOnWindowThread(module);
 }
 
 void Quit(VisModule* module) {

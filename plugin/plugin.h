@@ -1,6 +1,7 @@
 // The plug-in's module-level identity and lifecycle state: description, module record, quit flag.
 // Everything here lives as long as the library stays loaded.
 #pragma once
+#include <atomic>
 #include "plugin/vis_module.h"
 
 // One string serves as header and module description, settings section, class name and title.
@@ -8,8 +9,9 @@ extern const char kPluginDescription[];
 
 extern VisModule visModule;
 extern VisHeader visHeader;
-// Set by Escape, by the window's destruction and by every failed start-up; never cleared.
-extern bool quitRequested;
+// Set by Escape, by the window's destruction and by every failed start-up; never cleared. Atomic:
+// a host may call Render on another thread than the window's, and Render reads it first.
+extern std::atomic<bool> quitRequested;
 
 VisModule* GetModule(int index);
 void Config(VisModule* module);

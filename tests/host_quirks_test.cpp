@@ -4,16 +4,19 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 #include "tests/bench.h"
+#include "tests/resource_checks.h"
 
 namespace {
 
 const char kTitleAndFlashOn[] =
     "[Korvath's OpenGL Smearscope]\r\nfullscreen=0\r\nShowSongTitle=1\r\nFlashScreen=1\r\nWidth=600\r\n"
     "Height=300\r\nConfig_X=70\r\nConfig_Y=80\r\n";
+const char kSmallWindow[] = "[Korvath's OpenGL Smearscope]\r\nWidth=64\r\nHeight=48\r\n";
 
 // The value of `key` in the settings text, "" when absent.
 std::string SettingValue(const std::string& text, const std::string& key) {
@@ -34,6 +37,8 @@ struct QuirkCase {
     std::vector<std::string> arguments;
     std::string settingsFile;  // "" : none before the run
     std::function<void(const BenchRun&)> check;
+    bool capture = false;
+    DWORD timeoutMs = 60000;
 };
 
 void PrintTo(const QuirkCase& quirkCase, std::ostream* out) { *out << quirkCase.name; }
@@ -47,7 +52,8 @@ TEST_P(HostQuirk, RunsCleanlyToQuitAndSavesTheSettings) {
     const std::string straySettings = std::string(windowsFolder) + "\\Smearscope.ini";
     const bool strayBefore = GetFileAttributesA(straySettings.c_str()) != INVALID_FILE_ATTRIBUTES;
 
-    BenchRun run = RunBench(quirkCase.arguments, BenchOptions{false, 60000, quirkCase.settingsFile});
+    BenchRun run = RunBench(quirkCase.arguments,
+                            BenchOptions{quirkCase.capture, quirkCase.timeoutMs, quirkCase.settingsFile});
     ASSERT_TRUE(run.Finished()) << run.Describe();
     EXPECT_EQ(run.Count("message_box"), 0) << run.Describe();
     EXPECT_EQ(run.Count("crash"), 0) << run.Describe();
@@ -62,8 +68,8 @@ TEST_P(HostQuirk, RunsCleanlyToQuitAndSavesTheSettings) {
     for (const char* key : {"fullscreen", "ShowSongTitle", "FlashScreen", "Width", "Height", "Config_X", "Config_Y"})
         EXPECT_TRUE(IsDecimal(SettingValue(settings, key))) << key << " in\n" << settings;
     // The plug-in writes its settings file and nothing else: not beside itself, not a bare-name file.
-    const std::set<std::string> expected = {"vis_Smearscope.dll", "Smearscope.ini", "log.jsonl", "stderr.txt",
-                                            "stdout.txt"};
+    std::set<std::string> expected = {"vis_Smearscope.dll", "Smearscope.ini", "log.jsonl", "stderr.txt", "stdout.txt"};
+    if (quirkCase.capture) expected.insert("capture");
     EXPECT_EQ(FolderNames(run.folder), expected);
     if (!strayBefore) {
         EXPECT_EQ(GetFileAttributesA(straySettings.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -90,12 +96,13 @@ void CheckConfigOkBeforeInit(const BenchRun& run) {
     EXPECT_EQ(run.First("config_result")->Int("result"), 1);
 }
 
-// The render thread's calls draw nothing and change nothing the window procedure shares.
-void CheckRenderThreadDrawsNothing(const BenchRun& run, size_t renders) {
+// The render thread's calls are drawn on the thread that ran Init, which pumps its messages while
+// it waits for them: every call draws and asks the host as the one-thread host's do.
+void CheckRenderThreadDraws(const BenchRun& run, size_t renders) {
     ASSERT_NE(run.First("render_thread"), nullptr) << run.Describe();
-    EXPECT_EQ(RenderResults(run), std::vector<long long>(renders, 1)) << run.Describe();
-    EXPECT_EQ(run.Count("swap"), 0) << run.Describe();
-    EXPECT_EQ(run.Count("query"), 0) << "a foreign Render asked the host: " << run.Describe();
+    EXPECT_EQ(RenderResults(run), std::vector<long long>(renders, 0)) << run.Describe();
+    EXPECT_EQ(run.Count("swap"), (int)renders) << run.Describe();
+    EXPECT_GE(run.Count("query"), (int)renders) << run.Describe();
     const std::string settings = run.SettingsText();
     EXPECT_EQ(SettingValue(settings, "ShowSongTitle"), "1");
     EXPECT_EQ(SettingValue(settings, "FlashScreen"), "1");
@@ -103,6 +110,75 @@ void CheckRenderThreadDrawsNothing(const BenchRun& run, size_t renders) {
     EXPECT_EQ(SettingValue(settings, "Height"), "300");
     // Quit, on the thread that holds the context, still releases everything and reports nothing.
     for (const LogLine& call : run.Events("call")) EXPECT_TRUE(call.Bool("ok")) << call.text;
+}
+
+// Keys for every command but Escape, then Escape before frame 9: the frames show each notice.
+const std::vector<std::string> kTimerScenario = {"--frames", "12", "--clock-step", "40", "--no-pause", "--keys",
+                                                 "2:P,3:N,4:H,5:F,6:S,7:T,8:R,9:ESC"};
+
+// Frames drawn under the loader's timer equal, byte for byte, the one-thread host's on the stepped
+// clock, keys and notices included; after Escape every call answers 1 until the loader stops.
+void CheckTimerThreadFramesAsOneThread(const BenchRun& run) {
+    std::vector<long long> drawn, resultsAfterDrawn;
+    for (const LogLine& render : run.Events("render")) {
+        if (render.Bool("drawn")) drawn.push_back(render.Int("frame"));
+        else if (!drawn.empty() && drawn.back() == 8) resultsAfterDrawn.push_back(render.Int("result"));
+    }
+    EXPECT_EQ(drawn, (std::vector<long long>{1, 2, 3, 4, 5, 6, 7, 8})) << run.Describe();
+    EXPECT_GE(resultsAfterDrawn.size(), 3u) << run.Describe();
+    EXPECT_EQ(std::count(resultsAfterDrawn.begin(), resultsAfterDrawn.end(), 0), 0) << run.Describe();
+    // S reached the window procedure on the Init thread; every key was a command.
+    std::vector<long long> intervals;
+    for (const LogLine& interval : run.Events("swap_interval")) intervals.push_back(interval.Int("interval"));
+    EXPECT_EQ(intervals, (std::vector<long long>{1, 0}));
+    EXPECT_EQ(run.Count("forwarded_key"), 0) << run.Describe();
+    EXPECT_EQ(run.Count("flush_timeout"), 0) << run.Describe();
+
+    BenchRun reference = RunBench(kTimerScenario, BenchOptions{true, 60000, kTitleAndFlashOn});
+    ASSERT_TRUE(reference.Finished()) << reference.Describe();
+    for (int frame = 1; frame <= 8; ++frame) {
+        const std::string expected = ReadWholeFile(reference.CapturePath(frame));
+        ASSERT_FALSE(expected.empty()) << reference.CapturePath(frame);
+        EXPECT_TRUE(ReadWholeFile(run.CapturePath(frame)) == expected) << "frame " << frame << " differs";
+    }
+}
+
+const int kTimerRuns = 50;
+
+// Every start and stop draws, hangs nowhere (the host names the step of a run that stops making
+// progress) and releases what it acquired: no window, class, context or handle stays behind.
+void CheckTimerThreadStartsAndStops(const BenchRun& run) {
+    std::vector<LogLine> ends = run.Events("run");
+    ASSERT_EQ((int)ends.size(), kTimerRuns) << run.Describe();
+    for (const LogLine& end : ends) EXPECT_GE(end.Int("frames_drawn"), 2) << end.text;
+    // A class still registered from the run before would fail the next start with a box.
+    std::map<std::string, int> done;
+    for (const LogLine& call : run.Events("call")) {
+        EXPECT_TRUE(call.Bool("ok")) << call.text;
+        ++done[call.Str("function")];
+    }
+    EXPECT_EQ(done["RegisterClassExA"], kTimerRuns);
+    EXPECT_EQ(done["CreateWindowExA"], kTimerRuns);
+    EXPECT_EQ(done["DestroyWindow"], kTimerRuns);
+    EXPECT_EQ(done["wglCreateContext"], kTimerRuns);
+    EXPECT_EQ(done["wglDeleteContext"], kTimerRuns);
+    for (const LogLine& line : Resources(run, "run")) EXPECT_FALSE(line.Bool("freeglut_class")) << line.text;
+    ExpectNoGrowth(Resources(run, "run"), 1, 64 * kMegabyte);
+}
+
+// Calls from a thread of the host's after the loader's Quit, as timer callbacks still arriving:
+// each answers 1 and draws, asks and touches nothing.
+void CheckTimerThreadRenderAfterQuit(const BenchRun& run) {
+    const int quit = run.IndexOf("quit");
+    std::vector<long long> late;
+    for (int i = quit; i < (int)run.log.size(); ++i) {
+        const std::string event = run.log[i].Event();
+        if (event == "render") late.push_back(run.log[i].Int("result"));
+        EXPECT_TRUE(event != "swap" && event != "query") << "after Quit: " << run.log[i].text;
+    }
+    // Three from the host, and any of the loader's timer that was already under way.
+    EXPECT_GE(late.size(), 3u) << run.Describe();
+    EXPECT_EQ(std::count(late.begin(), late.end(), 1), (long)late.size()) << run.Describe();
 }
 
 void CheckSilentPlaylist(const BenchRun& run) {
@@ -162,7 +238,7 @@ void CheckNoRate(const BenchRun& run) {
 void CheckAllTogether(const BenchRun& run) {
     EXPECT_EQ(run.Count("quirk"), 6) << run.Describe();
     EXPECT_GE(run.IndexOf("config_result"), 0) << run.Describe();
-    CheckRenderThreadDrawsNothing(run, 4);
+    CheckRenderThreadDraws(run, 4);
     const LogLine* destroyed = run.First("host_window_destroyed");
     ASSERT_NE(destroyed, nullptr) << run.Describe();
     EXPECT_TRUE(destroyed->Bool("plugin_window_destroyed")) << destroyed->text;
@@ -184,9 +260,18 @@ INSTANTIATE_TEST_SUITE_P(
                   Quirks({"--frames", "2", "--dialog", "set:1012=720,ok"}, {"config-before-init"}), "",
                   CheckConfigOkBeforeInit},
         QuirkCase{"RenderThread", Quirks({"--frames", "3"}, {"render-thread"}), kTitleAndFlashOn,
-                  [](const BenchRun& run) { CheckRenderThreadDrawsNothing(run, 1); }},
+                  [](const BenchRun& run) { CheckRenderThreadDraws(run, 3); }},
         QuirkCase{"RenderThreadIgnoringResult", Quirks({"--frames", "4"}, {"render-thread", "ignore-result"}),
-                  kTitleAndFlashOn, [](const BenchRun& run) { CheckRenderThreadDrawsNothing(run, 4); }},
+                  kTitleAndFlashOn, [](const BenchRun& run) { CheckRenderThreadDraws(run, 4); }},
+        QuirkCase{"TimerThread", Quirks(kTimerScenario, {"timer-thread"}), kTitleAndFlashOn,
+                  CheckTimerThreadFramesAsOneThread, true},
+        QuirkCase{"TimerThreadStartsAndStops",
+                  Quirks({"--runs", std::to_string(kTimerRuns), "--frames", "2", "--no-pause", "--not-playing"},
+                         {"timer-thread"}),
+                  kSmallWindow, CheckTimerThreadStartsAndStops, false, 400000},
+        QuirkCase{"TimerThreadRenderAfterQuit",
+                  Quirks({"--frames", "2", "--no-pause", "--call-order", "render-after-quit"}, {"timer-thread"}),
+                  kSmallWindow, CheckTimerThreadRenderAfterQuit},
         QuirkCase{"SilentPlaylist", Quirks({"--frames", "3"}, {"silent-playlist"}), kTitleAndFlashOn,
                   CheckSilentPlaylist},
         QuirkCase{"DestroyBeforeQuit", Quirks({"--frames", "3"}, {"destroy-before-quit"}), "",

@@ -9,13 +9,14 @@
 #include "render/glut_setup.h"
 #include "render/scene_state.h"
 #include "render/text.h"
+#include "window/frame_handoff.h"
 #include "window/window_proc.h"
 
 DisplayHandles displayHandles;
 
 namespace {
 // The thread that made the context current: the only one allowed to draw; 0 while no context is.
-// Atomic because a host may call Render from another thread: that call reads only this.
+// Atomic because a Render on another thread reads it to learn that it must hand its frame over.
 std::atomic<DWORD> contextThread{0};
 // Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
 // not report a class it never registered, or already unregistered, as a failure to unregister.
@@ -229,11 +230,13 @@ int Init(VisModule* module) {
         FailStart(failure->text, failure->style);
     } else {
         ShowDisplay(module);
+        FrameHandoffOpen();
     }
     return 0;
 }
 
 void DestroyDisplayWindow() {
+    FrameHandoffClose();
     TextFontDestroy();
     if (fullscreenEntered) {
         fullscreenEntered = false;
@@ -275,6 +278,7 @@ void ForgetDestroyedWindow(HWND window) {
     // Quit; the window's own device context goes with it. Neither is a release failure.
     // A window destroyed inside its own creation is ours before the handle is stored.
     if (displayHandles.window && window != displayHandles.window) return;
+    FrameHandoffClose();
     displayHandles.window = nullptr;
     displayHandles.windowDC = nullptr;
 }

@@ -1,11 +1,12 @@
 // The display window and its OpenGL context: start-up (Init), the full-screen mode change, tear-down.
 // Every failure is told in a fixed message box and ends the run through the quit flag.
 #pragma once
+#include <atomic>
 #include "plugin/vis_module.h"
 
 struct DisplayHandles {
     HINSTANCE libraryInstance;
-    HWND window;
+    std::atomic<HWND> window;  // read by a Render on another thread, to hand it the frame
     HDC windowDC;
     HGLRC renderContext;
     DEVMODEA savedMode;
@@ -13,7 +14,7 @@ struct DisplayHandles {
 extern DisplayHandles displayHandles;
 
 // True only on the thread that made the rendering context current, while it exists: the plug-in's
-// state is single-threaded, so a host that renders from another thread gets a stop, not a race.
+// state is single-threaded, so a Render on another thread hands its frame to this one.
 bool DrawingAllowedOnThisThread();
 // Called when the display window is destroyed, by the tear-down or from outside.
 void ForgetDestroyedWindow(HWND window);

@@ -5,6 +5,7 @@
 #include "plugin/settings.h"
 #include "render/scene_state.h"
 #include "window/display_window.h"
+#include "window/frame_handoff.h"
 
 DisplayToggles displayToggles;
 
@@ -63,6 +64,9 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         // a place to return to. The default path still sends WM_SIZE and WM_MOVE.
         if (!IsIconic(window)) StorePosition();
         break;
+    case kHandedFrameMessage:
+        RunHandedFrame(wParam, lParam);
+        return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) quitRequested = true;
         else if (!RunKeyCommand(wParam)) ForwardKey(window, wParam, lParam);

@@ -16,6 +16,7 @@ const QuirkName kQuirkNames[] = {
     {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
     {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
     {"mixed-accum", kQuirkMixedAccum},              {"no-16bit-modes", kQuirkNo16BitModes},
+    {"timer-thread", kQuirkTimerThread},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread
@@ -66,6 +67,14 @@ unsigned QuirkFromName(const std::string& name) {
 bool QuirksValid(const HostOptions& options, std::string& error) {
     if ((options.quirks & kQuirkIgnoreResult) && options.frames == 0) {
         error = "--quirk ignore-result needs --frames N: nothing else would end the run";
+        return false;
+    }
+    // The loader makes its own threads and parent window and calls Init, Render and Quit once each run.
+    const unsigned ownWays = kQuirkRenderThread | kQuirkDestroyBeforeQuit;
+    const CallOrder order = options.soak.callOrder;
+    if ((options.quirks & kQuirkTimerThread) &&
+        ((options.quirks & ownWays) || (order != CallOrder::Normal && order != CallOrder::RenderAfterQuit))) {
+        error = "--quirk timer-thread takes neither render-thread, destroy-before-quit nor a --call-order but render-after-quit";
         return false;
     }
     return true;

@@ -17,6 +17,7 @@ enum : unsigned {
     kQuirkSoftwareAccum = 1u << 7,      // every accumulation format is the software renderer's
     kQuirkMixedAccum = 1u << 8,         // all but the last accumulation format are
     kQuirkNo16BitModes = 1u << 9,       // display modes below 32 bits neither listed nor taken
+    kQuirkTimerThread = 1u << 10,       // Init on a loader's thread, Render from a multimedia timer
 };
 
 // The bit for a --quirk name, 0 for an unknown name.

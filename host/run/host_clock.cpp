@@ -21,6 +21,10 @@ void HostClockAdvance() {
     if (stepMs) fakeTick += stepMs;
 }
 
+void HostClockStepBack() {
+    if (stepMs) fakeTick -= stepMs;
+}
+
 DWORD HostClockTicks() { return stepMs ? fakeTick : GetTickCount(); }
 
 double HostClockSeconds() {

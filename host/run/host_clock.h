@@ -8,6 +8,8 @@ void HostClockSetStep(DWORD stepMs);
 bool HostClockFake();
 // Called before each Render: the reading stays constant for the whole frame.
 void HostClockAdvance();
+// Takes the last step back, after a Render that drew nothing: the clock moves once per frame drawn.
+void HostClockStepBack();
 // The tick count the plug-in sees (the system's unless the clock is fake).
 DWORD HostClockTicks();
 // Seconds for the player's position; the fake clock when set, else the high-resolution counter.

@@ -271,9 +271,11 @@ const OptionRow kOptionRows[] = {
      "software-accum (every pixel format with accumulation is the system's\n"
      "software renderer), mixed-accum (all but the last such format are),\n"
      "no-16bit-modes (as in a host with a Windows 8 manifest, no display mode\n"
-     "below 32 bits is listed or taken)",
+     "below 32 bits is listed or taken), timer-thread (Init on a thread of its\n"
+     "own that pumps messages, Render from a multimedia timer under a lock;\n"
+     "--frames counts frames drawn)",
      "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
-     "swap-exchange, software-accum, mixed-accum or no-16bit-modes",
+     "swap-exchange, software-accum, mixed-accum, no-16bit-modes or timer-thread",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;

@@ -14,6 +14,7 @@
 #include "host/harness/plugin_hooks.h"
 #include "host/harness/quirks.h"
 #include "host/run/soak.h"
+#include "host/run/timer_host.h"
 #include "host/sound/synthetic_spectrum.h"
 
 namespace {
@@ -24,6 +25,7 @@ std::atomic<int> visExitStatus{kExitContractKept};
 std::string visFailure;                  // reason for visExitStatus, written by the vis thread
 int loadNumber = 0;
 int runNumber = 0;
+DWORD windowThread = 0;                  // the thread that calls Init, which owns the plug-in's window
 
 struct WindowSearch {
     const char* className;
@@ -43,10 +45,10 @@ BOOL CALLBACK FindPluginWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The plug-in's window: its class is the description; else the visible top-level window of this thread.
+// The plug-in's window: its class is the description; else the visible top-level window of Init's thread.
 HWND PluginWindow() {
     WindowSearch search{pluginClass.c_str(), nullptr, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindPluginWindow, (LPARAM)&search);
+    EnumThreadWindows(windowThread, FindPluginWindow, (LPARAM)&search);
     return search.found ? search.found : search.fallback;
 }
 
@@ -130,8 +132,8 @@ bool StopFileExists() {
     return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int CallRender(int frame) {
-    // The spectrum and the plug-in see one clock reading per frame.
+// Just before a Render: the spectrum and the plug-in see one clock reading per frame.
+void BeforeRender(int frame) {
     HostClockAdvance();
     if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
     AudioFeedFill(frame, module->spectrumData, module->waveformData);
@@ -140,12 +142,36 @@ int CallRender(int frame) {
     hostState.frame = frame;
     hostState.currentCallback = "Render";
     BenchFrameStart();
-    int result = QuirkRender(module, DispatchThreadMessages);
-    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+}
+
+// Just after it: the "render" line, for the caller to add to and write.
+JsonLine AfterRender(int frame, int result) {
     hostState.currentCallback = nullptr;
     hostState.frame = 0;
-    JsonLine("render").Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs).Write();
+    JsonLine line("render");
+    line.Int("frame", frame).Int("result", result).Int("pause_ms", hostState.framePauseMs);
+    return line;
+}
+
+int CallRender(int frame) {
+    BeforeRender(frame);
+    int result = QuirkRender(module, DispatchThreadMessages);
+    BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+    AfterRender(frame, result).Write();
     return result;
+}
+
+// What the host does to the window before a frame after the keys: resizes and moves.
+void ReshapeBeforeFrame(int frame) {
+    ApplyResizes(frame);
+    if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
+}
+
+// False when the result breaks the contract, which is then the run's failure.
+bool RenderResultValid(int result, int frame) {
+    if (result == 0 || result == 1) return true;
+    SetVisFailure(kExitLoadOrContract, "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
+    return false;
 }
 
 void RunFrames() {
@@ -154,20 +180,91 @@ void RunFrames() {
         PostKeys(frame);
         SoakBeforeFrame(PluginWindow(), frame);
         DispatchThreadMessages();
-        ApplyResizes(frame);
-        if (!hostState.options.moves.empty()) ApplyMoves(hostState.options.moves, frame, PluginWindow());
+        ReshapeBeforeFrame(frame);
         if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
             RunConfig(hostState.options.dialogActions);
         int result = CallRender(frame);
         if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
-        if (result != 0 && result != 1) {
-            SetVisFailure(kExitLoadOrContract,
-                          "Render returned " + std::to_string(result) + " in frame " + std::to_string(frame));
-            break;
-        }
+        if (!RenderResultValid(result, frame)) break;
         if (frame == hostState.options.frames || HostWindowClosing() || StopFileExists()) break;
     }
     QuirkStopRenderThread();
+}
+
+void CallQuit() {
+    QuirkBeforeQuit(PluginWindow());
+    JsonLine("quit").Write();
+    hostState.currentCallback = "Quit";
+    module->Quit(module);
+    hostState.currentCallback = nullptr;
+}
+
+// --quirk timer-thread: the frames come from the loader's timer, each under its lock. A frame's
+// keys and drills go to the Init thread once, and that thread's loop has dispatched them before
+// the frame is handed over; a Render that drew nothing gives its clock step back, so frames drawn
+// here equal the one-thread host's on the stepped clock.
+struct TimerFrames {
+    int drawn = 0;
+    int prepared = 0;     // the last frame whose keys were posted
+    int onesInARow = 0;
+    bool stopAsked = false;
+};
+TimerFrames timerFrames;
+
+// Whether keys or drills are posted to the window before this frame.
+bool PostsBeforeFrame(int frame) {
+    const SoakOptions& soak = hostState.options.soak;
+    if (soak.randomKeys > 0 || !soak.keyStorms.empty()) return true;
+    for (const KeyPress& press : hostState.options.keys)
+        if (press.frame == frame) return true;
+    return false;
+}
+
+// Render results of 1 in a row after which the bench stops a loader that would go on calling.
+const int kTimerOnesBeforeStop = 3;
+
+bool TimerTick(bool& drew) {
+    TimerFrames& frames = timerFrames;
+    // Calls after the stop is asked for, as the loader's timer goes on until its kill: no frame number.
+    const int frame = frames.stopAsked ? 0 : frames.drawn + 1;
+    if (frame > frames.prepared) {
+        frames.prepared = frame;
+        PostKeys(frame);
+        SoakBeforeFrame(PluginWindow(), frame);
+        if (PostsBeforeFrame(frame) && !TimerHostFlushPosted()) JsonLine("flush_timeout").Int("frame", frame).Write();
+        ReshapeBeforeFrame(frame);
+    }
+    const int swapsBefore = hostState.swaps;
+    BeforeRender(frame);
+    const int result = module->Render(module);
+    drew = hostState.swaps != swapsBefore;
+    // The bench counts the frames asked for, not those the stop lets through.
+    if (drew && frame > 0) BenchFrameEnd(frame, hostState.frameSleptMs, hostState.framePauseMs);
+    if (!drew) HostClockStepBack();
+    AfterRender(frame, result).Bool("drawn", drew).Write();
+    if (frames.stopAsked) return false;
+    if (drew) ++frames.drawn;
+    frames.onesInARow = result == 1 ? frames.onesInARow + 1 : 0;
+    frames.stopAsked = !RenderResultValid(result, frame) || frames.drawn == hostState.options.frames ||
+                       frames.onesInARow == kTimerOnesBeforeStop || HostWindowClosing() || StopFileExists();
+    return !frames.stopAsked;
+}
+
+void TimerInit() {
+    windowThread = GetCurrentThreadId();
+    CallInit();
+}
+
+void RunTimerVisualisation(int run) {
+    timerFrames = TimerFrames();
+    std::string stuckIn;
+    const bool ended = RunTimerHost(module, kHostClass, TimerHostSteps{TimerInit, TimerTick, CallQuit}, stuckIn);
+    windowThread = GetCurrentThreadId();
+    if (ended) return;
+    // A stuck Init thread or timer callback cannot be unwound: the process ends here.
+    Fail(kExitLoadOrContract, "timer-thread run " + std::to_string(run) + ": " + stuckIn);
+    JsonLogClose();
+    TerminateProcess(GetCurrentProcess(), kExitLoadOrContract);
 }
 
 // One run: Init, frames, Quit, in the order --call-order asks for; logs the frames it drew.
@@ -177,17 +274,17 @@ void RunVisualisation(int load, int run) {
     if (QuirkOn(kQuirkConfigBeforeInit))
         RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
                                                           : hostState.options.dialogActions);
-    if (order != CallOrder::QuitWithoutInit) {
-        int initResult = CallInit();
-        if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
-        if (initResult == 0) RunFrames();
+    if (QuirkOn(kQuirkTimerThread)) {
+        RunTimerVisualisation(run);
+    } else {
+        if (order != CallOrder::QuitWithoutInit) {
+            int initResult = CallInit();
+            if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
+            if (initResult == 0) RunFrames();
+        }
+        DispatchThreadMessages();
+        CallQuit();
     }
-    DispatchThreadMessages();
-    QuirkBeforeQuit(PluginWindow());
-    JsonLine("quit").Write();
-    hostState.currentCallback = "Quit";
-    module->Quit(module);
-    hostState.currentCallback = nullptr;
     // The window's destruction posts the thread's quit message; let the log see it.
     DispatchThreadMessages();
     BenchAfterQuit();
@@ -212,6 +309,7 @@ void RunConfig(const std::vector<std::string>& actions) {
 }
 
 DWORD WINAPI VisualisationThread(LPVOID) {
+    windowThread = GetCurrentThreadId();
     QuirksStartThread(module, kHostClass);
     const bool dialogExpected = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit) ||
                                 hostState.options.soak.callOrder == CallOrder::ConfigDuringRun;

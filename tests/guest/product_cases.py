@@ -308,17 +308,61 @@ def check_clean_end(run, check):
 
 
 def check_render_thread(run, check):
+    # Each foreign Render is drawn on the Init thread, which dispatches its messages meanwhile.
     check_clean_end(run, check)
     check.true("no render_thread event", run.events("render_thread"))
-    check.equal("render results", renders(run), [1])
-    check.equal("swaps", len(run.events("swap")), 0)
-    check.equal("queries from a foreign Render", len(run.events("query")), 0)
+    check.equal("render results", renders(run), [0] * 3)
+    check.equal("swaps", len(run.events("swap")), 3)
+    check.equal("is-playing queries", len([q for q in run.events("query") if q.get("lparam") == 104]), 3)
     stored = run.settings() or b""
     for key, value in (("ShowSongTitle", b"1"), ("FlashScreen", b"1"), ("Width", b"600"), ("Height", b"300")):
         found = re.search(rb"\n" + key.encode() + rb"=([^\r]*)", stored)
         check.equal("stored " + key, found and found.group(1), value)
     for call in run.events("call"):
         check.true("failed call %s" % json.dumps(call), call.get("ok"))
+
+
+def check_timer_thread(run, check):
+    # The keys case under the loader's timer: the same frames drawn, byte for byte, as on one thread.
+    check_clean_end(run, check)
+    drawn = [r.get("frame") for r in run.events("render") if r.get("drawn")]
+    check.equal("frames drawn", drawn, list(range(1, 10)))
+    # Calls that drew nothing: abandoned deliveries (0), then from Escape on 1 until the loader stops.
+    after = [r.get("result") for r in run.events("render") if not r.get("drawn")]
+    check.true("a result of 0 after Escape: %s" % after, 1 in after and set(after[after.index(1):]) == {1})
+    check.equal("swap intervals (Init, S)", [s.get("interval") for s in run.events("swap_interval")], [1, 0])
+    check.equal("keys forwarded to the host", run.events("forwarded_key"), [])
+    check.equal("keys dispatched late", run.events("flush_timeout"), [])
+    one_thread = os.path.join(OUT, "keys", "capture")
+    check.true("no frames of the keys case in %s" % one_thread, os.path.isdir(one_thread))
+    for frame in run.captures():
+        difference = frame_difference(os.path.join(run.folder, "capture", frame), os.path.join(one_thread, frame))
+        check.true("%s differs from the one-thread host's: %s" % (frame, difference),
+                   difference is not None and difference[0] == 0)
+    check.true("no frames captured", run.captures())
+
+
+TIMER_RUNS = 50
+
+
+def check_timer_stops(run, check):
+    check_clean_end(run, check)
+    ends = run.events("run")
+    check.equal("runs", len(ends), TIMER_RUNS)
+    check.true("a run drew fewer than 2 frames", all(e.get("frames_drawn", 0) >= 2 for e in ends))
+    # A class still registered from the run before would fail the next start with a box.
+    done = {}
+    for call in run.events("call"):
+        check.true("failed call %s" % json.dumps(call), call.get("ok"))
+        done[call.get("function")] = done.get(call.get("function"), 0) + 1
+    for function in ("RegisterClassExA", "CreateWindowExA", "DestroyWindow", "wglCreateContext", "wglDeleteContext"):
+        check.equal(function + " calls", done.get(function), TIMER_RUNS)
+    counts = [r for r in run.events("resources") if r.get("stage") == "run"]
+    check.true("freeglut class left registered", not any(r.get("freeglut_class") for r in counts))
+    if len(counts) == TIMER_RUNS:
+        for key in ("gdi", "user", "handles", "windows"):
+            values = [r.get(key) for r in counts]
+            check.true("%s grew over the runs: %s" % (key, values), max(values[1:]) - values[1] < len(values) - 2)
 
 
 def check_destroy_before_quit(run, check):
@@ -424,15 +468,17 @@ def check_listen(run, check):
     check.equal("is-playing answers", {q.get("answer") for q in run.events("query") if q.get("lparam") == 104}, {1})
 
 
-# name, arguments, settings file before the run, checks, frames compared with the twin's.
+KEYS_ARGUMENTS = ["--frames", "12", "--clock-step", "40", "--no-pause", "--not-playing", "--spectrum", "const:255",
+                  "--keys", "2:B,3:F,4:H,5:N,6:P,7:R,8:S,9:T,10:ESC", "--capture-frames", "2-9"]
+CAPTURED = "captured"  # frames kept for the case's own checks, not compared with the twin's
+
+# name, arguments, settings file before the run, checks, frames compared with the twin's (True) or CAPTURED.
 CASES = [
     # Every layer that reads the clock, the spectrum or the random generator, over the demo track.
     ("frames", ["--frames", "4", "--clock-step", "40", "--no-pause", "--capture-frames", "2,4",
                 "--keys", "1:T,1:P,1:F,1:N"], KEYS_WINDOW, None, True),
     ("records", None, None, check_records, False),  # the frames run's log
-    ("keys", ["--frames", "12", "--clock-step", "40", "--no-pause", "--not-playing", "--spectrum", "const:255",
-              "--keys", "2:B,3:F,4:H,5:N,6:P,7:R,8:S,9:T,10:ESC", "--capture-frames", "2-9"],
-     KEYS_WINDOW, check_keys, True),
+    ("keys", KEYS_ARGUMENTS, KEYS_WINDOW, check_keys, True),
     ("settings-bytes", None, None, check_settings_bytes, False),  # the keys run's file
     ("config-ok", ["--config", "--dialog", "uncheck:1001,set:1012=1000,set:1013=700,ok"],
      read_expected("config-stored.ini"), check_dialog(1, "config-ok.ini"), False),
@@ -442,6 +488,10 @@ CASES = [
     ("start-failure", ["--frames", "3", "--fail", "wglCreateContext"], SMALL, check_start_failure, False),
     ("teardown-failure", teardown_failure_arguments, SMALL, check_teardown_failure, False),
     ("render-thread", ["--frames", "3", "--quirk", "render-thread"], TITLE_AND_FLASH_ON, check_render_thread, False),
+    # The keys case again, from a loader's multimedia timer; after it, so that its frames are there.
+    ("timer-thread", KEYS_ARGUMENTS + ["--quirk", "timer-thread"], KEYS_WINDOW, check_timer_thread, CAPTURED),
+    ("timer-thread-stops", ["--runs", str(TIMER_RUNS), "--frames", "2", "--not-playing", "--no-pause",
+                            "--quirk", "timer-thread"], settings_text(Width=64, Height=48), check_timer_stops, False),
     ("destroy-before-quit", ["--frames", "3", "--quirk", "destroy-before-quit", "--not-playing", "--no-pause"], SMALL,
      check_destroy_before_quit, False),
     ("fullscreen", ["--frames", "3", "--quirk", "no-16bit-modes"], settings_text(fullscreen=1), check_fullscreen_refused,
@@ -506,7 +556,7 @@ def main(argv):
                 arguments = arguments()
                 if isinstance(arguments, tuple):
                     arguments, until = arguments
-            last = run_host(bin_dir, name, arguments, settings, capture=frames, until=until)
+            last = run_host(bin_dir, name, arguments, settings, capture=bool(frames), until=until)
             finished(check, last)
         if last is None:
             print("FAIL %s: the run it checks did not happen" % name)
@@ -516,7 +566,7 @@ def main(argv):
             check.failures.insert(0, "the run it checks failed")
         if not check.failures and checks:
             checks(last, check)
-        if frames and not check.failures:
+        if frames is True and not check.failures:
             if reference_mode:
                 shutil.rmtree(os.path.join(reference, name), ignore_errors=True)
                 shutil.copytree(os.path.join(last.folder, "capture"), os.path.join(reference, name))
