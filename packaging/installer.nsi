@@ -1,10 +1,10 @@
 ; The Smearscope installer: puts vis_Smearscope.dll and its texts (README, licence, third-party
-; notices) into the Plugins folder of the player's folder, and optionally the host with the plug-in
-; into a folder of their own with Start-menu entries, with an uninstaller that takes away only what
-; the installer put there. Built by scripts/package:
-;   makensis -DVERSION=1.0.0 -DDLL=path -DHOST=path -DLICENSE_FILE=path -DREADME_FILE=path
+; notices) into the Plugins folder of the player's folder, and optionally the app (smearscope.exe)
+; with the plug-in into a folder of their own with Start-menu entries, with an uninstaller that
+; takes away only what the installer put there. Built by scripts/package:
+;   makensis -DVERSION=1.0.0 -DDLL=path -DAPP=path -DLICENSE_FILE=path -DREADME_FILE=path
 ;            -DNOTICES_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
-; Command line: /S silent, /WITHOUTWINAMP also the host and its Start-menu entries, /D=FOLDER the
+; Command line: /S silent, /WITHOUTWINAMP also the app and its Start-menu entries, /D=FOLDER the
 ; player's folder (last, unquoted). The uninstaller takes /S and /DELETESETTINGS (also remove
 ; Smearscope.ini and its VirtualStore copy, otherwise kept).
 
@@ -15,7 +15,7 @@
 !macroend
 !insertmacro Required VERSION
 !insertmacro Required DLL
-!insertmacro Required HOST
+!insertmacro Required APP
 !insertmacro Required LICENSE_FILE
 !insertmacro Required README_FILE
 !insertmacro Required NOTICES_FILE
@@ -40,7 +40,11 @@
 !define README_NAME "Smearscope-README.txt"
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
-!define HOST_EXE "smearscope-host.exe"
+!define APP_EXE "smearscope.exe"
+; What 1.0.0 put in the standalone folder: an upgrade takes it away.
+!define OLD_HOST_EXE "smearscope-host.exe"
+; The app runs a per-user copy of the plug-in with its settings and log in the user's folder.
+!define USER_FOLDER "$LOCALAPPDATA\Smearscope"
 
 Name "Smearscope ${VERSION}"
 OutFile "${OUTFILE}"
@@ -56,7 +60,7 @@ BrandingText "Smearscope ${VERSION}"
 
 Var createdPluginsFolder
 Var ownsUninstallEntry
-Var standaloneFolder   ; the uninstaller's: where the host went, "" when it was not installed
+Var standaloneFolder   ; the uninstaller's: where the app went, "" when it was not installed
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -172,17 +176,20 @@ Section "Smearscope" SecPlugin
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; The host plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
-; opens the plug-in's configuration. The plug-in beside it keeps its own Smearscope.ini.
+; The app plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
+; opens the plug-in's configuration. It runs a copy of the plug-in beside it from the user's
+; %LOCALAPPDATA%\Smearscope, which keeps that copy's Smearscope.ini.
 Section /o "Smearscope without Winamp" SecStandalone
   !insertmacro WaitUntilWritable "$PROGRAMFILES\Smearscope\${PLUGIN_DLL}"
+  ; A running app holds its own file (its plug-in is the user's copy).
+  !insertmacro WaitUntilWritable "$PROGRAMFILES\Smearscope\${APP_EXE}"
   SetOutPath "$PROGRAMFILES\Smearscope"
-  File "${HOST}"
+  File "${APP}"
   File "${DLL}"
+  Delete "$PROGRAMFILES\Smearscope\${OLD_HOST_EXE}"
   SetShellVarContext all
-  ; NOTE: the host is a console program; its console starts minimised, the picture has a window of its own.
-  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--listen" "" 0 SW_SHOWMINIMIZED
-  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--config" "" 0 SW_SHOWMINIMIZED
+  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "$PROGRAMFILES\Smearscope\${APP_EXE}" "" "" 0 SW_SHOWNORMAL
+  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "$PROGRAMFILES\Smearscope\${APP_EXE}" "--config" "" 0 SW_SHOWNORMAL
   WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "$PROGRAMFILES\Smearscope"
 SectionEnd
 
@@ -214,13 +221,18 @@ SectionEnd
 Section "-un.Without Winamp"
   ${If} $standaloneFolder != ""
     !insertmacro WaitUntilWritable "$standaloneFolder\${PLUGIN_DLL}"
-    Delete "$standaloneFolder\${HOST_EXE}"
+    Delete "$standaloneFolder\${APP_EXE}"
+    Delete "$standaloneFolder\${OLD_HOST_EXE}"
     Delete "$standaloneFolder\${PLUGIN_DLL}"
     SetShellVarContext all
     Delete "$SMPROGRAMS\Smearscope.lnk"
     Delete "$SMPROGRAMS\Smearscope settings.lnk"
-    ; The settings' VirtualStore copy is the user's own: $LOCALAPPDATA must be the user's again.
+    ; The settings' VirtualStore copy and the app's folder are the user's own: $LOCALAPPDATA must
+    ; be the user's again.
     SetShellVarContext current
+    ; The app's copy of the plug-in is a program file, not a setting: it goes with the app.
+    Delete "${USER_FOLDER}\${PLUGIN_DLL}"
+    Delete "${USER_FOLDER}\smearscope.log"
   ${EndIf}
 SectionEnd
 
@@ -235,6 +247,8 @@ Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
   ${EndIf}
   ${If} $standaloneFolder != ""
     Delete "$standaloneFolder\${SETTINGS_FILE}"
+    Delete "${USER_FOLDER}\${SETTINGS_FILE}"
+    Delete "${USER_FOLDER}\smearscope-app.ini"
   ${EndIf}
 SectionEnd
 
@@ -244,6 +258,7 @@ Section "-un.Plugins folder"
   ${EndIf}
   ${If} $standaloneFolder != ""
     RMDir "$standaloneFolder"  ; only when empty: kept settings stay
+    RMDir "${USER_FOLDER}"
   ${EndIf}
 SectionEnd
 
