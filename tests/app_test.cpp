@@ -229,4 +229,27 @@ TEST(App, FillScreenCoversTheMonitorAndTheStoredSizeComesBack) {
     EXPECT_EQ(StoredInt(run, "Config_Y"), 40);
 }
 
+// Without a console of its own the app still answers a script: on the output it was given.
+TEST(App, HelpAndBadOptionsGoToTheGivenOutputWithTheirStatus) {
+    struct Case {
+        std::vector<std::string> arguments;
+        DWORD status;
+        const char* said;  // a part of what it printed
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "--fill-screen"},
+        {{"--no-such-option"}, 1, "unknown option --no-such-option"},
+        {{"--frames", "0"}, 1, "--frames needs a whole number from 1"},
+        {{"--log"}, 1, "--log needs PATH"},
+    };
+    for (const Case& c : cases) {
+        BenchOptions options;
+        options.app = true;
+        BenchRun run = RunBench(c.arguments, options);
+        EXPECT_EQ(run.exitCode, c.status) << c.arguments[0] << "\n" << run.Describe();
+        EXPECT_NE((run.outputText + run.stderrText).find(c.said), std::string::npos) << run.Describe();
+        EXPECT_TRUE(run.log.empty()) << "nothing started";
+    }
+}
+
 }  // namespace

@@ -156,6 +156,7 @@ class Suite:
                 f.write(data)
         self.before_install = tree(self.player)
         self.installed = None
+        self.user_folder = None  # the app's %LOCALAPPDATA%\Smearscope, once the app part ran
         with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
             self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
                           for name, member in TEXTS.items()}
@@ -353,7 +354,8 @@ class Suite:
         check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
         check(not os.path.exists(self.standalone), f"left in the app's folder: {sorted(tree(self.standalone))}")
-        check(not os.path.exists(self.user_folder), f"left in the user's folder: {sorted(tree(self.user_folder))}")
+        check(self.user_folder and not os.path.exists(self.user_folder),
+              f"left in the user's folder: {sorted(tree(self.user_folder or '.'))}")
         for name in LINKS:
             check(not os.path.exists(os.path.join(self.start_menu, name)), f"the Start-menu entry {name} is still there")
 
