@@ -126,6 +126,7 @@ TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade
     first.app = true;
     HWND owner = nullptr, appWindow = nullptr;
     LONG pictureExStyle = 0, appExStyle = 0;
+    bool hiddenWhileMinimised = false, shownAgain = false;
     first.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
         HWND picture = WaitForWindow(process, kPluginClass);
         appWindow = WindowOf(process, kAppClass);
@@ -133,6 +134,11 @@ TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade
         owner = GetWindow(picture, GW_OWNER);
         pictureExStyle = GetWindowLongA(picture, GWL_EXSTYLE);
         appExStyle = appWindow ? GetWindowLongA(appWindow, GWL_EXSTYLE) : 0;
+        // Minimising the app (its taskbar button) hides the picture; restoring shows it again.
+        ShowWindow(appWindow, SW_MINIMIZE);
+        hiddenWhileMinimised = WaitFor([&] { return !IsWindowVisible(picture); }, 5000);
+        ShowWindow(appWindow, SW_RESTORE);
+        shownAgain = WaitFor([&] { return IsWindowVisible(picture) != FALSE; }, 5000);
         // The user drags the picture to 300 x 200 and turns the song title on; the taskbar's Close ends it.
         RECT outer = {0, 0, 300, 200};
         AdjustWindowRectEx(&outer, GetWindowLongA(picture, GWL_STYLE), FALSE, pictureExStyle);
@@ -149,6 +155,8 @@ TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade
     EXPECT_TRUE(pictureExStyle & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(appExStyle & WS_EX_APPWINDOW);
     EXPECT_FALSE(appExStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(hiddenWhileMinimised);
+    EXPECT_TRUE(shownAgain);
     ASSERT_NE(run.First("app"), nullptr);
     EXPECT_TRUE(run.First("app")->Bool("copied")) << "the first start copies the plug-in";
     EXPECT_EQ(StoredInt(run, "Width"), 300);
@@ -176,7 +184,9 @@ TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade
             HWND picture = WaitForWindow(process, kPluginClass);
             if (!picture || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
             size = ClientSize(picture);
-            PressKey(picture, VK_ESCAPE);  // Escape ends the app as it ends the player's visualisation
+            // Escape ends the app as it ends the player's visualisation; so does closing the picture.
+            if (start.upgrade) PostMessageA(picture, WM_CLOSE, 0, 0);
+            else PressKey(picture, VK_ESCAPE);
         };
         BenchRun next = RunBench({}, again);
         ASSERT_TRUE(next.Finished()) << start.name << "\n" << next.Describe();

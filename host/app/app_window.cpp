@@ -54,6 +54,21 @@ ListeningAnswers answers;
 
 LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) { return AnswerPlayerQuery(wParam, lParam, answers); }
 
+// NOTE: Windows hides every owned window while its owner is minimised; Wine only owned pop-ups,
+// and the plug-in's window is an overlapped one. Hidden and shown again here too, on both.
+void FollowMinimise(WPARAM sizeType) {
+    static bool hidden = false;
+    HWND picture = pluginWindow.load();
+    if (!picture) return;
+    if (sizeType == SIZE_MINIMIZED && IsWindowVisible(picture)) {
+        hidden = true;
+        ShowWindowAsync(picture, SW_HIDE);
+    } else if (sizeType != SIZE_MINIMIZED && hidden) {
+        hidden = false;
+        ShowWindowAsync(picture, SW_SHOWNA);
+    }
+}
+
 bool OtherMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     // Picked in the taskbar or with Alt-Tab: the picture is what the user wants in front.
     if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
@@ -61,6 +76,7 @@ bool OtherMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     }
+    if (message == WM_SIZE) FollowMinimise(wParam);
     return false;
 }
 
