@@ -49,6 +49,17 @@ void RunFrames(VisModule* module, HWND window) {
     LeaveFill(window, fill);
 }
 
+// The size the plug-in is about to store at Quit: the window's as it ends.
+void LogQuitWindow(HWND window) {
+    RECT outer = {}, client = {};
+    if (window) {
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+    }
+    JsonLine("quit").Bool("window", window != nullptr).Int("x", outer.left).Int("y", outer.top)
+        .Int("client_width", client.right).Int("client_height", client.bottom).Write();
+}
+
 DWORD WINAPI VisualisationThread(LPVOID) {
     VisModule* module = visRun.plugin.module;
     visRun.initResult = module->Init(module);
@@ -59,6 +70,7 @@ DWORD WINAPI VisualisationThread(LPVOID) {
         RunFrames(module, window);
     }
     DispatchPluginMessages();
+    LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass));
     module->Quit(module);
     SetAppPluginWindow(nullptr);
     DispatchPluginMessages();
