@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "resources/resource.h"
 #include "tests/bench.h"
 #include "tests/bench_settings.h"
 
@@ -237,6 +238,27 @@ TEST(App, FillScreenCoversTheMonitorAndTheStoredSizeComesBack) {
     EXPECT_EQ(StoredInt(run, "Height"), 300);
     EXPECT_EQ(StoredInt(run, "Config_X"), 50);
     EXPECT_EQ(StoredInt(run, "Config_Y"), 40);
+}
+
+// "Smearscope settings" in the Start menu: the plug-in's dialog, owned by the app's window, keeps
+// what the user sets in the user folder.
+TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
+    BenchOptions options;
+    options.app = true;
+    HWND owner = nullptr, appWindow = nullptr;
+    options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string&) {
+        HWND dialog = WaitForWindow(process, "#32770");
+        if (!dialog) return;
+        owner = GetWindow(dialog, GW_OWNER);
+        appWindow = WindowOf(process, kAppClass);
+        SetDlgItemTextA(dialog, IDC_WIDTH, "500");
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+    };
+    BenchRun run = RunBench({"--config"}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    ASSERT_NE(appWindow, nullptr);
+    EXPECT_EQ(owner, appWindow);
+    EXPECT_EQ(StoredInt(run, "Width"), 500) << run.SettingsText();
 }
 
 // Without a console of its own the app still answers a script: on the output it was given.
