@@ -41,7 +41,7 @@
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
 !define APP_EXE "smearscope.exe"
-; What 1.0.0 put in the standalone folder: an upgrade takes it away.
+; What earlier builds put in the standalone folder: an upgrade takes it away.
 !define OLD_HOST_EXE "smearscope-host.exe"
 ; The app runs a per-user copy of the plug-in with its settings and log in the user's folder.
 !define USER_FOLDER "$LOCALAPPDATA\Smearscope"
