@@ -1,10 +1,10 @@
 ; The Smearscope installer: puts vis_Smearscope.dll and its texts (README, licence, third-party
-; notices) into the Plugins folder of the player's folder, and optionally the host with the plug-in
-; into a folder of their own with Start-menu entries, with an uninstaller that takes away only what
-; the installer put there. Built by scripts/package:
-;   makensis -DVERSION=1.0.0 -DDLL=path -DHOST=path -DLICENSE_FILE=path -DREADME_FILE=path
+; notices) into the Plugins folder of the player's folder, and optionally the app (smearscope.exe)
+; with the plug-in into a folder of their own with Start-menu entries, with an uninstaller that
+; takes away only what the installer put there. Built by scripts/package:
+;   makensis -DVERSION=1.0.0 -DDLL=path -DAPP=path -DLICENSE_FILE=path -DREADME_FILE=path
 ;            -DNOTICES_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
-; Command line: /S silent, /WITHOUTWINAMP also the host and its Start-menu entries, /D=FOLDER the
+; Command line: /S silent, /WITHOUTWINAMP also the app and its Start-menu entries, /D=FOLDER the
 ; player's folder (last, unquoted). The uninstaller takes /S and /DELETESETTINGS (also remove
 ; Smearscope.ini and its VirtualStore copy, otherwise kept).
 
@@ -15,7 +15,7 @@
 !macroend
 !insertmacro Required VERSION
 !insertmacro Required DLL
-!insertmacro Required HOST
+!insertmacro Required APP
 !insertmacro Required LICENSE_FILE
 !insertmacro Required README_FILE
 !insertmacro Required NOTICES_FILE
@@ -40,13 +40,16 @@
 !define README_NAME "Smearscope-README.txt"
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
-!define HOST_EXE "smearscope-host.exe"
 !define APP_EXE "smearscope.exe"
+; What earlier builds put in the standalone folder: an upgrade takes it away.
+!define OLD_HOST_EXE "smearscope-host.exe"
 !define STANDALONE_FOLDER "$PROGRAMFILES\Smearscope"
+; The app runs a per-user copy of the plug-in with its settings and log in the user's folder.
+!define USER_FOLDER "$LOCALAPPDATA\Smearscope"
 
-; Every file each part puts in its folder: the installer checks them all before its first write,
-; and the uninstaller checks and then deletes the same. A part that installs a new file adds it
-; here, beside its File line.
+; Every file each part puts in (or takes from) its folder: the installer checks them all before its
+; first write, and the uninstaller checks and then deletes the same. A part that installs a new file
+; adds it here, beside its File line.
 !macro PluginFiles CALL FOLDER
   !insertmacro ${CALL} "${FOLDER}\${PLUGIN_DLL}"
   !insertmacro ${CALL} "${FOLDER}\${README_NAME}"
@@ -56,7 +59,7 @@
 !macroend
 !macro StandaloneFiles CALL FOLDER
   !insertmacro ${CALL} "${FOLDER}\${APP_EXE}"
-  !insertmacro ${CALL} "${FOLDER}\${HOST_EXE}"
+  !insertmacro ${CALL} "${FOLDER}\${OLD_HOST_EXE}"
   !insertmacro ${CALL} "${FOLDER}\${PLUGIN_DLL}"
 !macroend
 
@@ -74,7 +77,7 @@ BrandingText "Smearscope ${VERSION}"
 
 Var createdPluginsFolder
 Var ownsUninstallEntry
-Var standaloneFolder   ; the uninstaller's: where the host went, "" when it was not installed
+Var standaloneFolder   ; the uninstaller's: where the app went, "" when it was not installed
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -208,16 +211,17 @@ Section "Smearscope" SecPlugin
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; The host plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
-; opens the plug-in's configuration. The plug-in beside it keeps its own Smearscope.ini.
+; The app plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
+; opens the plug-in's configuration. It runs a copy of the plug-in beside it from the user's
+; %LOCALAPPDATA%\Smearscope, which keeps that copy's Smearscope.ini.
 Section /o "Smearscope without Winamp" SecStandalone
   SetOutPath "${STANDALONE_FOLDER}"
-  File "${HOST}"
+  File "${APP}"
   File "${DLL}"
+  Delete "${STANDALONE_FOLDER}\${OLD_HOST_EXE}"
   SetShellVarContext all
-  ; NOTE: the host is a console program; its console starts minimised, the picture has a window of its own.
-  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--listen" "" 0 SW_SHOWMINIMIZED
-  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "$PROGRAMFILES\Smearscope\${HOST_EXE}" "--config" "" 0 SW_SHOWMINIMIZED
+  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "${STANDALONE_FOLDER}\${APP_EXE}" "" "" 0 SW_SHOWNORMAL
+  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "${STANDALONE_FOLDER}\${APP_EXE}" "--config" "" 0 SW_SHOWNORMAL
   WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "${STANDALONE_FOLDER}"
 SectionEnd
 
@@ -278,8 +282,12 @@ Section "-un.Without Winamp"
     SetShellVarContext all
     Delete "$SMPROGRAMS\Smearscope.lnk"
     Delete "$SMPROGRAMS\Smearscope settings.lnk"
-    ; The settings' VirtualStore copy is the user's own: $LOCALAPPDATA must be the user's again.
+    ; The settings' VirtualStore copy and the app's folder are the user's own: $LOCALAPPDATA must
+    ; be the user's again.
     SetShellVarContext current
+    ; The app's copy of the plug-in is a program file, not a setting: it goes with the app.
+    Delete "${USER_FOLDER}\${PLUGIN_DLL}"
+    Delete "${USER_FOLDER}\smearscope.log"
   ${EndIf}
 SectionEnd
 
@@ -294,6 +302,8 @@ Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
   ${EndIf}
   ${If} $standaloneFolder != ""
     Delete "$standaloneFolder\${SETTINGS_FILE}"
+    Delete "${USER_FOLDER}\${SETTINGS_FILE}"
+    Delete "${USER_FOLDER}\smearscope-app.ini"
   ${EndIf}
 SectionEnd
 
@@ -303,6 +313,7 @@ Section "-un.Plugins folder"
   ${EndIf}
   ${If} $standaloneFolder != ""
     RMDir "$standaloneFolder"  ; only when empty: kept settings stay
+    RMDir "${USER_FOLDER}"
   ${EndIf}
 SectionEnd
 

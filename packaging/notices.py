@@ -10,7 +10,7 @@ import sys
 
 DOC = "/usr/share/doc"
 # The program the downloads carry beside the DLL.
-PROGRAM = "smearscope-host.exe"
+PROGRAM = "smearscope.exe"
 
 
 def paragraphs(path):
@@ -89,7 +89,7 @@ def main(version, build, out):
     kissfft, kissfft_version = source_dir(build, "kissfft")
     gcc = os.path.join(DOC, "gcc-mingw-w64-base", "copyright")
     mingw = os.path.join(DOC, "mingw-w64-common", "copyright")
-    both = "vis_Smearscope.dll and " + PROGRAM
+    both = "vis_Smearscope.dll and smearscope.exe"
     # The C runtime and the threads library are linked in; the headers, tools and tests are not.
     mingw_notice = dep5_notice(mingw, ("mingw-w64-crt/", "mingw-w64-libraries/winpthreads/"),
                                ("mingw-w64-libraries/winpthreads/tests_pthread/",))
@@ -103,7 +103,7 @@ def main(version, build, out):
          both, "Debian package mingw-w64-common, " + mingw, mingw_notice),
         ("GCC runtime libraries libgcc and libstdc++ " + package_version("gcc-mingw-w64-base"),
          both, "Debian package gcc-mingw-w64-base, " + gcc, gcc_notice),
-        ("kissfft " + kissfft_version, PROGRAM + " (the spectrum of the sound it plays)",
+        ("kissfft " + kissfft_version, "smearscope.exe (the spectrum of the sound it hears)",
          "Debian source package kissfft, debian/copyright", dep5_notice(kissfft)),
     ]
     text = [f"Smearscope {version} - third-party notices", "=" * 40, "",

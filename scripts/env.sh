@@ -50,13 +50,13 @@ smearscope_build() {
   bin="$build/$run_arch/bin"
 }
 
-# What the emulated PC (or wine32) gets to run the i686 suites or the golden recorder: BIN_DIR's host and
-# plug-in, the suites and the golden scenarios, and suite.env with the rasteriser and SMEARSCOPE_CASES.
+# What the emulated PC (or wine32) gets to run the i686 suites or the golden recorder: BIN_DIR's host,
+# app and plug-in, the suites and the golden scenarios, and suite.env with the rasteriser and SMEARSCOPE_CASES.
 # Usage: smearscope_guest_payload DIR BIN_DIR; the caller adds run.sh and anything else.
 smearscope_guest_payload() {
   local payload=$1 bin=$2
   mkdir -p "$payload/bin" "$payload/tests/goldens"
-  cp "$bin/smearscope-host.exe" "$bin/vis_Smearscope.dll" "$payload/bin/"
+  cp "$bin/smearscope-host.exe" "$bin/smearscope.exe" "$bin/vis_Smearscope.dll" "$payload/bin/"
   cp -r "$top/tests/guest" "$top/tests/expect" "$payload/tests/"
   cp "$top/tests/goldens/scenarios.txt" "$payload/tests/goldens/"
   printf 'export GALLIUM_DRIVER=%q\n' "${GALLIUM_DRIVER:-softpipe}" >"$payload/suite.env"

@@ -167,19 +167,28 @@ std::string BenchRun::SettingsText() const { return ReadWholeFile(folder + "\\Sm
 
 BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions& options) {
     BenchRun run;
-    run.folder = MakeFolder();
+    run.folder = options.reuseFolder.empty() ? MakeFolder() : options.reuseFolder;
     if (run.folder.empty()) return run;
-    run.owner = std::make_shared<BenchFolder>();
-    run.owner->path = run.folder;
+    if (options.reuseFolder.empty()) {
+        run.owner = std::make_shared<BenchFolder>();
+        run.owner->path = run.folder;
+    }
     const std::string bin = ExeFolder();
     const std::string plugin = run.folder + "\\vis_Smearscope.dll";
-    if (!CopyFileA((bin + "\\vis_Smearscope.dll").c_str(), plugin.c_str(), FALSE)) return run;
-    if (!options.settingsFile.empty())
-        std::ofstream(run.folder + "\\Smearscope.ini", std::ios::binary) << options.settingsFile;
+    if (options.reuseFolder.empty()) {
+        if (!options.app && !CopyFileA((bin + "\\vis_Smearscope.dll").c_str(), plugin.c_str(), FALSE)) return run;
+        if (!options.settingsFile.empty())
+            std::ofstream(run.folder + "\\Smearscope.ini", std::ios::binary) << options.settingsFile;
+    }
     if (options.prepare) options.prepare(run.folder);
 
     const std::string logPath = run.folder + "\\log.jsonl";
-    std::string command = Quote(bin + "\\smearscope-host.exe") + " --plugin " + Quote(plugin) + " --log " + Quote(logPath);
+    std::string command;
+    if (options.app)
+        command = Quote(options.program.empty() ? bin + "\\smearscope.exe" : options.program) + " --user-folder " +
+                  Quote(run.folder) + " --log " + Quote(logPath);
+    else
+        command = Quote(bin + "\\smearscope-host.exe") + " --plugin " + Quote(plugin) + " --log " + Quote(logPath);
     if (options.capture) {
         run.captureDir = run.folder + "\\capture";
         command += " --capture " + Quote(run.captureDir);
@@ -202,6 +211,7 @@ BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions&
     CloseHandle(errors);
     CloseHandle(output);
     if (!run.started) return run;
+    if (options.whileRunning) options.whileRunning(process, run.folder);
     if (WaitForSingleObject(process.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
         run.timedOut = true;
         TerminateProcess(process.hProcess, 99);

@@ -35,6 +35,13 @@ struct BenchOptions {
     DWORD timeoutMs = 60000;       // the host is killed after this, and the run marked timed out
     std::string settingsFile;      // when not empty: written as Smearscope.ini beside the DLL first
     std::function<void(const std::string& folder)> prepare = nullptr;  // then this, before the host starts
+    // The app instead of the bench: smearscope.exe (or `program`) with --user-folder and --log for
+    // the run's folder, which gets no copy of the DLL: the app makes its own.
+    bool app = false;
+    std::string program = "";
+    std::string reuseFolder = "";  // run in this earlier run's folder, as it was left (nothing written first)
+    // Called with the running process before the wait, to watch and answer it from outside.
+    std::function<void(const PROCESS_INFORMATION& process, const std::string& folder)> whileRunning = nullptr;
 };
 
 struct BenchFolder;  // owns the temporary folder
@@ -64,7 +71,8 @@ struct BenchRun {
     std::string SettingsText() const;
 };
 
-// Runs the host with the given options, adding --plugin and --log for the run's own folder.
+// Runs the host with the given options, adding --plugin and --log for the run's own folder (the
+// app: --user-folder and --log).
 BenchRun RunBench(const std::vector<std::string>& arguments, const BenchOptions& options = BenchOptions());
 
 // A picture read back from a PNG file through the imaging component.

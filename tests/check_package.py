@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """What a user downloads, as scripts/package leaves it in DIST: the zip holds exactly the shipped
-DLL and host (byte for byte the built ones, beside each other), README.txt, LICENSE,
+DLL and the app, smearscope.exe (byte for byte the built ones, beside each other; the app a window
+program with its manifest, importing nothing of Windows 7's process-status functions), README.txt, LICENSE,
 THIRD-PARTY-NOTICES.txt and CHANGELOG.md, as Notepad-ready text naming this version, the notices naming
 every library linked in; the installer is a 32-bit PE with this version (the installer suite checks what
 it installs); the debug files are in neither.
@@ -11,7 +12,7 @@ import sys
 import zipfile
 import pefile
 
-ZIP_FILES = ["vis_Smearscope.dll", "smearscope-host.exe", "README.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt", "CHANGELOG.md"]
+ZIP_FILES = ["vis_Smearscope.dll", "smearscope.exe", "README.txt", "LICENSE", "THIRD-PARTY-NOTICES.txt", "CHANGELOG.md"]
 # Each library linked into what ships, by a line its notice must carry.
 NOTICES = {"freeglut": "Pawel W. Olszta", "mingw-w64 runtime": "the mingw-w64 project",
            "winpthreads": "mingw-w64-libraries/winpthreads/", "libstdc++": "GCC RUNTIME LIBRARY EXCEPTION",
@@ -28,12 +29,13 @@ def check_zip(path, version, built_dll):
         bad = archive.testzip()
         if bad:
             failures.append(f"{bad} is damaged in the zip")
-        for name in ("vis_Smearscope.dll", "smearscope-host.exe"):
+        for name in ("vis_Smearscope.dll", "smearscope.exe"):
             with open(os.path.join(os.path.dirname(built_dll), name), "rb") as f:
                 if archive.read(name) != f.read():
                     failures.append(f"the zip's {name} is not the built release one")
-        if b".debug_info" in archive.read("smearscope-host.exe"):
-            failures.append("the zip's host carries its debug information")
+        if b".debug_info" in archive.read("smearscope.exe"):
+            failures.append("the zip's app carries its debug information")
+        failures += check_app(archive.read("smearscope.exe"))
         readme = archive.read("README.txt").decode("ascii")
         licence = archive.read("LICENSE").decode("ascii")
         changelog = archive.read("CHANGELOG.md").decode("utf-8")
@@ -44,8 +46,9 @@ def check_zip(path, version, built_dll):
             failures.append(f"{name} has bare line feeds; Notepad wants CRLF")
     if version not in readme or "@VERSION@" in readme:
         failures.append(f"README.txt does not name version {version}")
-    for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista", "Windows 7",
-                  "THIRD-PARTY-NOTICES.txt", "Visualization", "Without Winamp", "--listen"):
+    for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista",
+                  "Windows 7", "THIRD-PARTY-NOTICES.txt", "Visualization", "Without Winamp", "smearscope.exe",
+                  "F11", "--fill-screen", "microphone"):
         if topic not in readme:
             failures.append(f"README.txt never mentions {topic!r}")
     for library, line in NOTICES.items():
@@ -57,6 +60,30 @@ def check_zip(path, version, built_dll):
         failures.append("LICENSE is not the MIT licence")
     if f"## {version}" not in changelog:
         failures.append(f"CHANGELOG.md has no entry for {version}")
+    return failures
+
+
+def check_app(data):
+    """The app as shipped: a window program, its manifest (run as the user, per-monitor DPI aware),
+    and no import from psapi or of K32GetProcessMemoryInfo, which Vista lacks."""
+    failures = []
+    pe = pefile.PE(data=data)
+    if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
+        failures.append(f"smearscope.exe has subsystem {pe.OPTIONAL_HEADER.Subsystem}, not a window program's")
+    imports = {entry.dll.decode().lower(): [i.name.decode() for i in entry.imports if i.name]
+               for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
+    print("app imports:", ", ".join(sorted(imports)))
+    if "psapi.dll" in imports or any(name.startswith("K32") for names in imports.values() for name in names):
+        failures.append("smearscope.exe imports the process-status functions")
+    manifest = b""
+    resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
+    for kind in resources:
+        if kind.id == 24:
+            entry = kind.directory.entries[0].directory.entries[0].data.struct
+            manifest = pe.get_data(entry.OffsetToData, entry.Size)
+    for needed in (b'level="asInvoker"', b"true/pm", b"PerMonitorV2"):
+        if needed not in manifest:
+            failures.append(f"smearscope.exe's manifest lacks {needed.decode()}")
     return failures
 
 
@@ -88,7 +115,7 @@ def main(dist, version, built_dll):
     if not failures:
         failures += check_zip(os.path.join(dist, name + ".zip"), version, built_dll)
         failures += check_installer(os.path.join(dist, name + "-setup.exe"), version)
-    for debug in ("vis_Smearscope.dll.debug", "smearscope-host.exe.debug"):
+    for debug in ("vis_Smearscope.dll.debug", "smearscope.exe.debug"):
         debug = os.path.join(dist, f"{name}-debug", debug)
         if not os.path.exists(debug):
             failures.append(f"{debug} missing: the release's debug information is not kept")

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 #include "host/sound/audio_feed.h"
+#include "host/player/player_window.h"
 #include "host/run/host_state.h"
 #include "host/run/json_log.h"
 #include "host/harness/quirks.h"
@@ -15,88 +16,72 @@ namespace {
 
 std::atomic<bool> hostClosing{false};    // the host window was asked to close: end the run
 
-LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
-    static std::string title;
-    JsonLine line("query");
-    line.Int("lparam", (long long)lParam).Int("wparam", (long long)wParam);
-    LRESULT answer = 0;
-    if (QuirkAnswersQuery(wParam, lParam, answer)) return answer;
-    switch (lParam) {
-    case 104:
-        answer = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying &&
-                                                    (!AudioFeedActive() || AudioFeedPlaying())) ? 1 : 0;
-        line.Int("answer", answer);
-        break;
-    case 125:
-        answer = AudioFeedActive() ? AudioFeedIndex() : 0;
-        line.Int("answer", answer);
-        break;
-    case 212: {
+// The bench's answers, each logged on the query's line.
+class BenchAnswers : public PlayerAnswers {
+public:
+    explicit BenchAnswers(JsonLine& line) : line(line) {}
+    bool Playing() override {
+        const bool playing = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying &&
+                                                                (!AudioFeedActive() || AudioFeedPlaying()));
+        line.Int("answer", playing ? 1 : 0);
+        return playing;
+    }
+    int ListPosition() override {
+        const int position = AudioFeedActive() ? AudioFeedIndex() : 0;
+        line.Int("answer", position);
+        return position;
+    }
+    const char* Title(WPARAM index) override {
+        static std::string title;
         bool overridden = false;
         if (const char* drill = SoakTitle(hostState.frame, overridden); overridden) {
-            answer = (LRESULT)drill;
             line.Int("answer_length", drill ? lstrlenA(drill) : 0);
-            break;
+            return drill;
         }
-        // Stays readable after the answer: the plug-in draws it later in the frame.
-        title = AudioFeedActive() ? AudioFeedTitle((long long)wParam) : hostState.options.title;
-        answer = hostState.options.nullTitle ? 0 : (LRESULT)title.c_str();
+        title = AudioFeedActive() ? AudioFeedTitle((long long)index) : hostState.options.title;
         line.Str("answer", hostState.options.nullTitle ? nullptr : title.c_str());
-        break;
+        return hostState.options.nullTitle ? nullptr : title.c_str();
     }
-    default:
-        line.Int("answer", 0);
-        break;
-    }
+    void Unknown(LPARAM) override { line.Int("answer", 0); }
+
+private:
+    JsonLine& line;
+};
+
+LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) {
+    LRESULT answer = 0;
+    if (QuirkAnswersQuery(wParam, lParam, answer)) return answer;
+    JsonLine line("query");
+    line.Int("lparam", (long long)lParam).Int("wparam", (long long)wParam);
+    BenchAnswers answers(line);
+    answer = AnswerPlayerQuery(wParam, lParam, answers);
     line.Write();
     return answer;
 }
 
-LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_USER:
-        return AnswerQuery(wParam, lParam);
-    case WM_KEYDOWN:
-        JsonLine("forwarded_key").Int("wparam", (long long)wParam).Int("lparam", (long long)(DWORD)lParam).Write();
-        AudioFeedKey(wParam);
-        return 0;
-    case WM_CLOSE:
-        // The run ends at the next frame; the window goes only after the plug-in has quit.
-        hostClosing = true;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+void ForwardedKey(WPARAM wParam, LPARAM lParam) {
+    JsonLine("forwarded_key").Int("wparam", (long long)wParam).Int("lparam", (long long)(DWORD)lParam).Write();
+    AudioFeedKey(wParam);
 }
+
+void CloseAsked() { hostClosing = true; }
 
 }  // namespace
 
 HWND CreateHostWindow() {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = HostWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kHostClass;
-    if (!RegisterClassExA(&windowClass)) return nullptr;
+    PlayerWindowHandlers handlers;
+    handlers.query = AnswerQuery;
+    handlers.key = ForwardedKey;
+    handlers.close = CloseAsked;
     // Out of the way of the plug-in's window, which starts near the top left.
-    HWND window = CreateWindowExA(0, kHostClass, "Smearscope host", WS_OVERLAPPEDWINDOW, 1000, 780, 260, 180,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreatePlayerWindow(kHostClass, handlers, "Smearscope host", WS_OVERLAPPEDWINDOW, 0, 1000, 780,
+                                     260, 180);
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }
 
-void DestroyHostWindow(HWND window) {
-    DestroyWindow(window);
-    UnregisterClassA(kHostClass, GetModuleHandleA(nullptr));
-}
+void DestroyHostWindow(HWND window) { DestroyPlayerWindow(window, kHostClass); }
 
-void PumpHostMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
+void PumpHostMessages() { PumpPlayerMessages(); }
 
 bool HostWindowClosing() { return hostClosing; }

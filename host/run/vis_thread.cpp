@@ -3,6 +3,7 @@
 #include "host/run/vis_thread.h"
 #include <atomic>
 #include "host/sound/audio_feed.h"
+#include "host/player/plugin_thread.h"
 #include "host/run/bench.h"
 #include "host/harness/dialog_driver.h"
 #include "host/run/exit_status.h"
@@ -27,42 +28,10 @@ int loadNumber = 0;
 int runNumber = 0;
 DWORD windowThread = 0;                  // the thread that calls Init, which owns the plug-in's window
 
-struct WindowSearch {
-    const char* className;
-    HWND found;
-    HWND fallback;
-};
+// The plug-in's window, on the thread that called Init (under timer-thread not the one running here).
+HWND PluginWindow() { return FindPluginWindow(pluginClass, windowThread ? windowThread : GetCurrentThreadId()); }
 
-BOOL CALLBACK FindPluginWindow(HWND window, LPARAM param) {
-    auto* search = (WindowSearch*)param;
-    char className[256] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (lstrcmpA(className, search->className) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    if (!search->fallback && IsWindowVisible(window) && lstrcmpA(className, "#32770") != 0) search->fallback = window;
-    return TRUE;
-}
-
-// The plug-in's window: its class is the description; else the visible top-level window of Init's thread.
-HWND PluginWindow() {
-    WindowSearch search{pluginClass.c_str(), nullptr, nullptr};
-    EnumThreadWindows(windowThread, FindPluginWindow, (LPARAM)&search);
-    return search.found ? search.found : search.fallback;
-}
-
-void DispatchThreadMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            JsonLine("wm_quit").Int("exit_code", (long long)message.wParam).Write();
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
+void DispatchThreadMessages() { DispatchPluginMessages(); }
 
 void LogWindow(HWND window) {
     RECT outer, client;

@@ -25,10 +25,11 @@ UNINSTALLER = "Smearscope-uninstall.exe"
 TEXTS = {"Smearscope-README.txt": "README.txt", "Smearscope-LICENSE.txt": "LICENSE",
          "Smearscope-THIRD-PARTY-NOTICES.txt": "THIRD-PARTY-NOTICES.txt"}
 INSTALLED = [DLL, UNINSTALLER, *TEXTS]
-HOST = "smearscope-host.exe"
-# The optional part's Start-menu entries (all users') and the option each runs the host with.
+APP = "smearscope.exe"
+# The optional part's Start-menu entries (all users') and the arguments each runs the app with.
 START_MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
-LINKS = {"Smearscope.lnk": "--listen", "Smearscope settings.lnk": "--config"}
+LINKS = {"Smearscope.lnk": "", "Smearscope settings.lnk": "--config"}
+SW_SHOWNORMAL = 1  # a shell link's show command, at offset 0x3C of its header
 RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
 SETTINGS = settings_text(Width=160, Height=95)
@@ -177,6 +178,7 @@ class Suite:
                 f.write(data)
         self.before_install = tree(self.player)
         self.installed = None
+        self.user_folder = None  # the app's %LOCALAPPDATA%\Smearscope, once the app part ran
         with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
             self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
                           for name, member in TEXTS.items()}
@@ -294,32 +296,52 @@ class Suite:
               f"the uninstall entry names {location!r}")
 
     def case_without_winamp_part(self):
-        # /WITHOUTWINAMP: the host and a plug-in of its own in their folder, and two Start-menu entries.
+        # /WITHOUTWINAMP: the app and a plug-in of its own in their folder, and two Start-menu entries.
         rc = self.run_setup("/WITHOUTWINAMP /D=" + winpath(self.other))
         check(rc == 0, f"setup /S /WITHOUTWINAMP exited with {rc}")
         folder = reg_value(UNINSTALL_KEY, "StandaloneFolder")
-        check(folder, "the uninstall entry does not name the host's folder")
+        check(folder, "the uninstall entry does not name the app's folder")
         self.standalone, self.start_menu = unix_path(folder), unix_path(START_MENU)
-        expected = {name: sha(os.path.join(self.bin_dir, name)) for name in (HOST, DLL)}
+        expected = {name: sha(os.path.join(self.bin_dir, name)) for name in (APP, DLL)}
         difference = tree_difference(tree(self.standalone), expected)
-        check(not difference, f"the host's folder {folder}: {difference}")
-        for name, option in LINKS.items():
+        check(not difference, f"the app's folder {folder}: {difference}")
+        for name, arguments in LINKS.items():
             with open(os.path.join(self.start_menu, name), "rb") as f:
-                check(option.encode("utf-16-le") in f.read(), f"{name} does not run the host with {option}")
-        # The installed pair runs: the host finds the plug-in beside it and listens (or says there
-        # is nothing to listen to).
-        with open(os.path.join(self.standalone, "Smearscope.ini"), "wb") as f:
+                link = f.read()
+            check(APP.encode() in link or APP.encode("utf-16-le") in link, f"{name} does not start {APP}")
+            if arguments:
+                check(arguments.encode("utf-16-le") in link, f"{name} does not run the app with {arguments}")
+            check("--listen".encode("utf-16-le") not in link, f"{name} still passes the bench's --listen")
+            show = struct.unpack_from("<I", link, 0x3C)[0]
+            check(show == SW_SHOWNORMAL, f"{name} starts the app with show command {show}, not normal")
+        # The installed pair runs as the Start-menu entry starts it (with a bound on frames): the
+        # app copies the plug-in to the user's folder, whose settings it then keeps, and listens
+        # (or says there is nothing to listen to).
+        self.user_folder = os.path.join(local_app_data(), "Smearscope")
+        shutil.rmtree(self.user_folder, ignore_errors=True)
+        os.makedirs(self.user_folder)
+        with open(os.path.join(self.user_folder, "Smearscope.ini"), "wb") as f:
             f.write(SETTINGS)
-        log = os.path.join(self.work, "listen.log")
-        for attempt in (1, 2):
-            result = subprocess.run([WINE, os.path.join(self.standalone, HOST), "--listen", "--frames", "2",
-                                     "--no-pause", "--log", winpath(log)], stdin=subprocess.DEVNULL,
-                                    capture_output=True, cwd=self.work, timeout=TIMEOUT)
-            if result.returncode >= 0:
-                break
-        check(result.returncode == 0 and read_text(log).count(RENDER_EVENT) == 2 and '"event":"listen' in read_text(log),
-              f"the installed host exited with {result.returncode}: {result.stderr.decode(errors='replace')[-300:]}")
-        return "second try" if attempt > 1 else ""
+        notes = []
+        for start, copied in (("first", "true"), ("second", "false")):
+            log = os.path.join(self.work, f"app-{start}.log")
+            for attempt in (1, 2):
+                result = subprocess.run([WINE, os.path.join(self.standalone, APP), "--frames", "2", "--log",
+                                         winpath(log)], stdin=subprocess.DEVNULL, capture_output=True,
+                                        cwd=self.work, timeout=TIMEOUT)
+                if result.returncode >= 0:
+                    break
+            text = read_text(log)
+            check(result.returncode == 0 and '"frames_drawn":2' in text and '"event":"listen' in text,
+                  f"the installed app's {start} start exited with {result.returncode}: {text[-600:]}")
+            check(f'"copied":{copied}' in text, f"the {start} start's log does not say copied {copied}: {text[:400]}")
+            check(sha(os.path.join(self.user_folder, DLL)) == expected[DLL], "the user folder's plug-in is not the installed one")
+            with open(os.path.join(self.user_folder, "Smearscope.ini"), "rb") as f:
+                saved = f.read()
+            check(b"Width=160" in saved and b"Height=95" in saved, f"after the {start} start the settings are {saved!r}")
+            notes += [f"{start} start: second try"] if attempt > 1 else []
+        check(not tree_difference(tree(self.standalone), expected), "the app wrote into its Program Files folder")
+        return ", ".join(notes)
 
     def case_upgrade_with_standalone_running_changes_nothing(self):
         # The standalone program runs, holding its copy of the plug-in; an upgrade that keeps its
@@ -394,7 +416,9 @@ class Suite:
             os.removedirs(store)  # the empty folders made above, up to the first one in use
         check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
-        check(not os.path.exists(self.standalone), f"left in the host's folder: {sorted(tree(self.standalone))}")
+        check(not os.path.exists(self.standalone), f"left in the app's folder: {sorted(tree(self.standalone))}")
+        check(self.user_folder and not os.path.exists(self.user_folder),
+              f"left in the user's folder: {sorted(tree(self.user_folder or '.'))}")
         for name in LINKS:
             check(not os.path.exists(os.path.join(self.start_menu, name)), f"the Start-menu entry {name} is still there")
 

@@ -1,0 +1,140 @@
+// One start of the app: the user folder and the plug-in's copy, the app's window, the plug-in
+// loaded and run on a visualisation thread while the main thread answers it, and the exit status.
+#include "host/app/app_run.h"
+#include <windows.h>
+#include <string>
+#include "host/app/app_listen.h"
+#include "host/app/app_paths.h"
+#include "host/app/app_window.h"
+#include "host/app/fill_screen.h"
+#include "host/player/plugin_library.h"
+#include "host/player/plugin_thread.h"
+#include "host/player/player_window.h"
+#include "host/run/json_log.h"
+
+namespace {
+
+struct VisRun {
+    AppOptions options;
+    PluginLibrary plugin;
+    int framesDrawn = 0;
+    int initResult = 0;
+};
+VisRun visRun;
+
+// The one line a failure leaves in the log; the app's own failures are also told in a box (the
+// plug-in tells its own).
+int AppFailure(int status, const std::string& reason, bool box) {
+    JsonLine("failure").Int("status", status).Str("reason", reason.c_str()).Write();
+    if (box) MessageBoxA(nullptr, reason.c_str(), "Smearscope", MB_OK | MB_ICONERROR);
+    return status;
+}
+
+void RunFrames(VisModule* module, HWND window) {
+    FillState fill;
+    if (visRun.options.fillScreen) EnterFill(window, fill);
+    for (int frame = 1;; ++frame) {
+        DispatchPluginMessages();
+        if (TakeFillToggle()) {
+            if (fill.filled) LeaveFill(window, fill);
+            else EnterFill(window, fill);
+        }
+        AppListenFill(module);
+        const int result = module->Render(module);
+        if (result != 0) break;
+        if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
+        if (frame == visRun.options.frames || AppClosing()) break;
+    }
+    // Quit stores the size the window has: the one before filling.
+    LeaveFill(window, fill);
+}
+
+// The size the plug-in is about to store at Quit: the window's as it ends.
+void LogQuitWindow(HWND window) {
+    RECT outer = {}, client = {};
+    if (window) {
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+    }
+    JsonLine("quit").Bool("window", window != nullptr).Int("x", outer.left).Int("y", outer.top)
+        .Int("client_width", client.right).Int("client_height", client.bottom).Write();
+}
+
+DWORD WINAPI VisualisationThread(LPVOID) {
+    VisModule* module = visRun.plugin.module;
+    visRun.initResult = module->Init(module);
+    JsonLine("init").Int("result", visRun.initResult).Write();
+    if (visRun.initResult == 0) {
+        HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
+        SetAppPluginWindow(window);
+        RunFrames(module, window);
+    }
+    DispatchPluginMessages();
+    LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
+    module->Quit(module);
+    SetAppPluginWindow(nullptr);
+    DispatchPluginMessages();
+    return 0;
+}
+
+// The main thread answers the plug-in's queries until the visualisation thread ends.
+void PumpUntilEnded(HANDLE thread) {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        PumpPlayerMessages();
+    PumpPlayerMessages();
+}
+
+int RunLoaded(HWND appWindow) {
+    VisModule* module = visRun.plugin.module;
+    if (visRun.options.config) {
+        // As a player's preferences do: on its main thread, the dialog owned by its window.
+        module->Config(module);
+        return kAppDone;
+    }
+    AppListenStart(visRun.options);
+    HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
+    if (!thread) {
+        AppListenStop();
+        return AppFailure(kAppPluginFailed, "cannot start the visualisation thread", true);
+    }
+    PumpUntilEnded(thread);
+    CloseHandle(thread);
+    AppListenStop();
+    if (visRun.initResult != 0)
+        return AppFailure(kAppPluginFailed, "the plug-in's Init returned " + std::to_string(visRun.initResult), true);
+    // The plug-in's start failed: its box said why, and its first Render ended the run.
+    if (visRun.framesDrawn == 0 && !AppClosing())
+        return AppFailure(kAppPluginFailed, "the visualisation ended before its first frame", false);
+    return kAppDone;
+}
+
+}  // namespace
+
+int RunApp(const AppOptions& options) {
+    visRun.options = options;
+    const std::string folder = AppUserFolder(options.userFolder);
+    if (folder.empty())
+        return AppFailure(kAppBadStart, "no folder to keep the settings in (" +
+                                            (options.userFolder.empty() ? std::string("%LOCALAPPDATA%\\Smearscope")
+                                                                        : options.userFolder) + ")", true);
+    const std::string logPath = options.logPath.empty() ? AppLogPath(folder) : options.logPath;
+    JsonLogOpen(logPath.c_str());
+    std::string pluginPath;
+    bool copied = false;
+    std::string fault = PreparePluginCopy(folder, pluginPath, copied);
+    JsonLine("app").Str("user_folder", folder.c_str()).Str("plugin", pluginPath.c_str()).Bool("copied", copied)
+        .Str("settings", AppSettingsPath(folder).c_str()).Write();
+    int status = kAppDone;
+    HWND appWindow = fault.empty() ? CreateAppWindow() : nullptr;
+    if (!fault.empty()) status = AppFailure(kAppPluginFailed, fault, true);
+    else if (!appWindow) status = AppFailure(kAppPluginFailed, "cannot create the app's window", true);
+    else if (fault = LoadPluginLibrary(pluginPath, appWindow, visRun.plugin); !fault.empty())
+        status = AppFailure(kAppPluginFailed, fault, true);
+    else
+        status = RunLoaded(appWindow);
+    FreePluginLibrary(visRun.plugin);
+    if (appWindow) DestroyAppWindow(appWindow);
+    JsonLine("exit").Int("status", status).Int("frames_drawn", visRun.framesDrawn).Write();
+    JsonLogClose();
+    return status;
+}

@@ -1,0 +1,72 @@
+// The player's main window, the plug-in's parent: its class, the queries it answers for the
+// plug-in (is-playing, list position, title) and the keys the plug-in passes on to it.
+#include "host/player/player_window.h"
+
+namespace {
+
+// One player window a process: the bench's and the app's both are.
+PlayerWindowHandlers handlers;
+
+LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (handlers.other && handlers.other(window, message, wParam, lParam, result)) return result;
+    switch (message) {
+    case kHostQueryMessage:
+        if (handlers.query) return handlers.query(wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        if (!handlers.key) break;
+        handlers.key(wParam, lParam);
+        return 0;
+    case WM_CLOSE:
+        // The run ends at the next frame; the window goes only after the plug-in has quit.
+        if (!handlers.close) break;
+        handlers.close();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT AnswerPlayerQuery(WPARAM wParam, LPARAM query, PlayerAnswers& answers) {
+    switch (query) {
+    case HOST_IS_PLAYING:
+        return answers.Playing() ? 1 : 0;
+    case HOST_GET_LIST_POSITION:
+        return answers.ListPosition();
+    case HOST_GET_LIST_TITLE:
+        return (LRESULT)answers.Title(wParam);
+    }
+    answers.Unknown(query);
+    return 0;
+}
+
+HWND CreatePlayerWindow(const char* className, const PlayerWindowHandlers& windowHandlers, const char* title,
+                        DWORD style, DWORD exStyle, int x, int y, int width, int height) {
+    handlers = windowHandlers;
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = PlayerWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    if (!RegisterClassExA(&windowClass)) return nullptr;
+    return CreateWindowExA(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+void DestroyPlayerWindow(HWND window, const char* className) {
+    DestroyWindow(window);
+    UnregisterClassA(className, GetModuleHandleA(nullptr));
+}
+
+void PumpPlayerMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}

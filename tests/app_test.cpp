@@ -1,0 +1,287 @@
+// The app (smearscope.exe) as a user meets it, watched and answered from outside its process: a
+// failed start's box, the picture's window and its owner, the settings of a second start, filling.
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+#include "resources/resource.h"
+#include "tests/bench.h"
+#include "tests/bench_settings.h"
+
+namespace {
+
+const char kPluginClass[] = "Korvath's OpenGL Smearscope";
+const char kAppClass[] = "SmearscopeApp";
+const DWORD kWaitMs = 30000;
+
+// Polls `done` until it holds or the bound passes.
+bool WaitFor(const std::function<bool()>& done, DWORD bound = kWaitMs) {
+    for (DWORD start = GetTickCount(); !done();) {
+        if (GetTickCount() - start > bound) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+struct Found {
+    DWORD process;
+    const char* className;
+    const char* title;  // null: any
+    HWND window;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* found = (Found*)param;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[256] = {}, title[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    GetWindowTextA(window, title, sizeof(title));
+    if (process != found->process || lstrcmpA(name, found->className) != 0 || !IsWindowVisible(window)) return TRUE;
+    if (found->title && lstrcmpA(title, found->title) != 0) return TRUE;
+    found->window = window;
+    return FALSE;
+}
+
+// The process's visible top-level window of this class (and title), or null.
+HWND WindowOf(const PROCESS_INFORMATION& process, const char* className, const char* title = nullptr) {
+    Found found{process.dwProcessId, className, title, nullptr};
+    EnumWindows(MatchWindow, (LPARAM)&found);
+    return found.window;
+}
+
+HWND WaitForWindow(const PROCESS_INFORMATION& process, const char* className, const char* title = nullptr) {
+    HWND window = nullptr;
+    WaitFor([&] { return (window = WindowOf(process, className, title)) != nullptr; });
+    return window;
+}
+
+bool LogHas(const std::string& folder, const char* event, int count = 1) {
+    const std::string text = ReadWholeFile(folder + "\\log.jsonl");
+    const std::string pattern = std::string("\"event\":\"") + event + "\"";
+    int seen = 0;
+    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1)) ++seen;
+    return seen >= count;
+}
+
+void PressKey(HWND window, WPARAM key) { PostMessageA(window, WM_KEYDOWN, key, 1); }
+
+SIZE ClientSize(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+// A start that fails shows its box as a real window; the test reads and answers it there.
+TEST(App, FailedStartShowsItsBoxAndEndsWithOneLogLineAndStatus2) {
+    struct Case {
+        const char* name;
+        std::string settings;
+        bool programAlone;      // smearscope.exe copied alone: no plug-in beside it
+        const char* boxTitle;
+        const char* boxText;    // the box's text starts with this
+    };
+    const Case cases[] = {
+        {"full screen refused", SettingsFileText({"fullscreen=1"}), false, "ERROR",
+         "Cannot Change to Fullscreen.\nCheck the config."},
+        {"no plug-in", "", true, "Smearscope", "vis_Smearscope.dll is missing beside smearscope.exe"},
+    };
+    for (const Case& c : cases) {
+        if (!c.programAlone && (std::getenv("SMEARSCOPE_DISPLAY_16BIT") || std::getenv("SMEARSCOPE_DISPLAY_24BIT")))
+            continue;  // those screens take 1024 x 768
+        BenchOptions options;
+        options.app = true;
+        options.settingsFile = c.settings;
+        std::string boxText;
+        bool answered = false;
+        if (c.programAlone)
+            options.prepare = [&](const std::string& folder) {
+                CreateDirectoryA((folder + "\\program").c_str(), nullptr);
+                CopyFileA((ExeFolder() + "\\smearscope.exe").c_str(), (folder + "\\program\\smearscope.exe").c_str(), FALSE);
+                options.program = folder + "\\program\\smearscope.exe";
+            };
+        options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string&) {
+            HWND box = WaitForWindow(process, "#32770", c.boxTitle);
+            if (!box) return;
+            char text[512] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+            boxText = text;
+            answered = PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+        };
+        BenchRun run = RunBench({}, options);
+        ASSERT_TRUE(answered) << c.name << ": no box titled " << c.boxTitle << "\n" << run.Describe();
+        EXPECT_EQ(boxText.rfind(c.boxText, 0), 0u) << c.name << ": " << boxText;
+        EXPECT_FALSE(run.timedOut) << c.name;
+        EXPECT_EQ(run.exitCode, 2u) << c.name << "\n" << run.Describe();
+        EXPECT_EQ(run.Count("failure"), 1) << c.name << "\n" << run.Describe();
+        EXPECT_EQ(run.Count("first_frame"), 0) << c.name;
+    }
+}
+
+// The app's window is the one the taskbar shows; the picture is its owned tool window. The
+// plug-in's settings land in the user folder and are read again at the next start, also after
+// an upgrade replaced the plug-in's copy there.
+TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade) {
+    BenchOptions first;
+    first.app = true;
+    HWND owner = nullptr, appWindow = nullptr;
+    LONG pictureExStyle = 0, appExStyle = 0;
+    bool hiddenWhileMinimised = false, shownAgain = false;
+    first.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
+        HWND picture = WaitForWindow(process, kPluginClass);
+        appWindow = WindowOf(process, kAppClass);
+        if (!picture || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+        owner = GetWindow(picture, GW_OWNER);
+        pictureExStyle = GetWindowLongA(picture, GWL_EXSTYLE);
+        appExStyle = appWindow ? GetWindowLongA(appWindow, GWL_EXSTYLE) : 0;
+        // Minimising the app (its taskbar button) hides the picture; restoring shows it again.
+        ShowWindow(appWindow, SW_MINIMIZE);
+        hiddenWhileMinimised = WaitFor([&] { return !IsWindowVisible(picture); }, 5000);
+        ShowWindow(appWindow, SW_RESTORE);
+        shownAgain = WaitFor([&] { return IsWindowVisible(picture) != FALSE; }, 5000);
+        // The user drags the picture to 300 x 200 and turns the song title on; the taskbar's Close ends it.
+        RECT outer = {0, 0, 300, 200};
+        AdjustWindowRectEx(&outer, GetWindowLongA(picture, GWL_STYLE), FALSE, pictureExStyle);
+        SetWindowPos(picture, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+        PressKey(picture, 'T');
+        WaitFor([&] { return GetPrivateProfileIntA(kPluginClass, "Width", 0,
+                                                   (folder + "\\Smearscope.ini").c_str()) == 300; });
+        PostMessageA(appWindow, WM_CLOSE, 0, 0);
+    };
+    BenchRun run = RunBench({}, first);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    ASSERT_NE(appWindow, nullptr);
+    EXPECT_EQ(owner, appWindow) << "the picture's owner is the app's window";
+    EXPECT_TRUE(pictureExStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(appExStyle & WS_EX_APPWINDOW);
+    EXPECT_FALSE(appExStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(hiddenWhileMinimised);
+    EXPECT_TRUE(shownAgain);
+    ASSERT_NE(run.First("app"), nullptr);
+    EXPECT_TRUE(run.First("app")->Bool("copied")) << "the first start copies the plug-in";
+    EXPECT_EQ(StoredInt(run, "Width"), 300);
+    EXPECT_EQ(StoredInt(run, "Height"), 200);
+    EXPECT_EQ(StoredInt(run, "ShowSongTitle"), 1) << run.SettingsText();
+
+    struct Start {
+        const char* name;
+        bool upgrade;  // the copy differs from the plug-in beside the app, as after installing a newer one
+    };
+    for (const Start& start : {Start{"second start", false}, Start{"after an upgrade", true}}) {
+        BenchOptions again;
+        again.app = true;
+        again.reuseFolder = run.folder;
+        if (start.upgrade)
+            again.prepare = [](const std::string& folder) {
+                HANDLE copy = CreateFileA((folder + "\\vis_Smearscope.dll").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+                FILETIME old = {0x10000000, 0x01d00000};
+                SetFileTime(copy, nullptr, nullptr, &old);
+                CloseHandle(copy);
+            };
+        SIZE size = {};
+        again.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
+            HWND picture = WaitForWindow(process, kPluginClass);
+            if (!picture || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+            size = ClientSize(picture);
+            // Escape ends the app as it ends the player's visualisation; so does closing the picture.
+            if (start.upgrade) PostMessageA(picture, WM_CLOSE, 0, 0);
+            else PressKey(picture, VK_ESCAPE);
+        };
+        BenchRun next = RunBench({}, again);
+        ASSERT_TRUE(next.Finished()) << start.name << "\n" << next.Describe();
+        ASSERT_NE(next.First("app"), nullptr);
+        EXPECT_EQ(next.First("app")->Bool("copied"), start.upgrade) << start.name;
+        EXPECT_EQ(size.cx, 300) << start.name;
+        EXPECT_EQ(size.cy, 200) << start.name;
+        EXPECT_EQ(StoredInt(run, "ShowSongTitle"), 1) << start.name << ": " << run.SettingsText();
+    }
+}
+
+// F11 (passed on by the plug-in) and --fill-screen: borderless over the monitor, and back on the
+// same key; leaving, or quitting while filled, gives the plug-in back the size it had stored.
+TEST(App, FillScreenCoversTheMonitorAndTheStoredSizeComesBack) {
+    BenchOptions options;
+    options.app = true;
+    options.settingsFile = SettingsFileText({"Width=400", "Height=300", "Config_X=50", "Config_Y=40"});
+    RECT filled = {}, monitor = {}, refilled = {};
+    SIZE left = {};
+    LONG filledStyle = 0;
+    options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
+        HWND picture = WaitForWindow(process, kPluginClass);
+        if (!picture || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        GetMonitorInfoA(MonitorFromWindow(picture, MONITOR_DEFAULTTONEAREST), &info);
+        monitor = info.rcMonitor;
+        GetWindowRect(picture, &filled);
+        filledStyle = GetWindowLongA(picture, GWL_STYLE);
+        PressKey(picture, VK_F11);
+        WaitFor([&] { return LogHas(folder, "fill", 2); });
+        left = ClientSize(picture);
+        PressKey(picture, VK_F11);
+        WaitFor([&] { return LogHas(folder, "fill", 3); });
+        GetWindowRect(picture, &refilled);
+        PostMessageA(WindowOf(process, kAppClass), WM_CLOSE, 0, 0);
+    };
+    BenchRun run = RunBench({"--fill-screen"}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    EXPECT_TRUE(EqualRect(&filled, &monitor)) << filled.left << "," << filled.top << " " << filled.right << "x"
+                                              << filled.bottom << "\n" << run.Describe();
+    EXPECT_FALSE(filledStyle & (WS_THICKFRAME | WS_CAPTION)) << "borderless";
+    EXPECT_EQ(left.cx, 400);
+    EXPECT_EQ(left.cy, 300);
+    EXPECT_TRUE(EqualRect(&refilled, &monitor)) << "F11 fills again";
+    // Quitting while filled: the file keeps the window as the user had it.
+    EXPECT_EQ(StoredInt(run, "Width"), 400) << run.SettingsText();
+    EXPECT_EQ(StoredInt(run, "Height"), 300);
+    EXPECT_EQ(StoredInt(run, "Config_X"), 50);
+    EXPECT_EQ(StoredInt(run, "Config_Y"), 40);
+}
+
+// "Smearscope settings" in the Start menu: the plug-in's dialog, owned by the app's window, keeps
+// what the user sets in the user folder.
+TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
+    BenchOptions options;
+    options.app = true;
+    HWND owner = nullptr, appWindow = nullptr;
+    options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string&) {
+        HWND dialog = WaitForWindow(process, "#32770");
+        if (!dialog) return;
+        owner = GetWindow(dialog, GW_OWNER);
+        appWindow = WindowOf(process, kAppClass);
+        SetDlgItemTextA(dialog, IDC_WIDTH, "500");
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+    };
+    BenchRun run = RunBench({"--config"}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    ASSERT_NE(appWindow, nullptr);
+    EXPECT_EQ(owner, appWindow);
+    EXPECT_EQ(StoredInt(run, "Width"), 500) << run.SettingsText();
+}
+
+// Without a console of its own the app still answers a script: on the output it was given.
+TEST(App, HelpAndBadOptionsGoToTheGivenOutputWithTheirStatus) {
+    struct Case {
+        std::vector<std::string> arguments;
+        DWORD status;
+        const char* said;  // a part of what it printed
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "--fill-screen"},
+        {{"--no-such-option"}, 1, "unknown option --no-such-option"},
+        {{"--frames", "0"}, 1, "--frames needs a whole number from 1"},
+        {{"--log"}, 1, "--log needs PATH"},
+    };
+    for (const Case& c : cases) {
+        BenchOptions options;
+        options.app = true;
+        BenchRun run = RunBench(c.arguments, options);
+        EXPECT_EQ(run.exitCode, c.status) << c.arguments[0] << "\n" << run.Describe();
+        EXPECT_NE((run.outputText + run.stderrText).find(c.said), std::string::npos) << run.Describe();
+        EXPECT_TRUE(run.log.empty()) << "nothing started";
+    }
+}
+
+}  // namespace
