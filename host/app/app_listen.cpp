@@ -1,12 +1,74 @@
 // The app's listening: the one place it reaches the host's capture of what the PC plays, for
-// the frames' blocks and the title the plug-in asks for.
+// the frames' blocks, the title the plug-in asks for, the gain keys and the choices it remembers.
 #include "host/app/app_listen.h"
+#include <atomic>
+#include <mutex>
+#include "host/app/app_paths.h"
+#include "host/run/json_log.h"
 #include "host/sound/capture_source.h"
+#include "host/sound/listen_gain.h"
+#include "host/sound/listen_settings.h"
 
-void AppListenStart(const AppOptions&) { CaptureStart(ListenSource::Output); }
+namespace {
 
-void AppListenStop() { CaptureStop(); }
+std::atomic<HWND> statusWindow{nullptr};
+std::mutex noticeLock;
+std::string microphoneNotice;  // under noticeLock: set on the capture thread, read on the main one
+std::string settingsPath;
+ListenSettings kept;
+
+// On the capture thread: the title is the main thread's to change.
+void MicrophoneShown(const std::string& text) {
+    {
+        std::lock_guard<std::mutex> hold(noticeLock);
+        microphoneNotice = text;
+    }
+    JsonLine("listen_microphone").Str("text", text.c_str()).Write();
+    if (HWND window = statusWindow.load()) PostMessageA(window, kAppListenStatusChanged, 0, 0);
+}
+
+}  // namespace
+
+void AppListenStart(const AppOptions& options, HWND appWindow) {
+    statusWindow = appWindow;
+    settingsPath = AppSettingsPath(AppUserFolder(options.userFolder));
+    kept = ListenSettingsLoad(settingsPath);
+    if (options.deviceGiven && options.device != kept.device) {
+        kept.device = options.device;
+        ListenSettingsSave(settingsPath, kept);
+    }
+    CaptureRequest request;
+    request.source = ListenSource::Output;
+    request.device = kept.device;
+    request.gain = kept.gain;
+    request.microphoneShown = MicrophoneShown;
+    CaptureStart(request);
+    if (kept.gain != 1.0) PostMessageA(appWindow, kAppListenStatusChanged, 0, 0);
+}
+
+void AppListenStop() {
+    CaptureStop();
+    statusWindow = nullptr;
+}
 
 void AppListenFill(VisModule* module) { CaptureFill(module->spectrumData, module->waveformData); }
 
 std::string AppListenTitle() { return CaptureTitle(); }
+
+bool AppListenGainKey(unsigned virtualKey) {
+    double gain = 1.0;
+    if (!CaptureGainKey(virtualKey, gain)) return false;
+    kept.gain = gain;
+    const bool saved = ListenSettingsSave(settingsPath, kept);
+    JsonLine("listen_gain").Num("gain", gain).Int("key", virtualKey).Bool("saved", saved).Write();
+    return true;
+}
+
+std::string AppListenStatus() {
+    std::string title = "Smearscope";
+    const double gain = CaptureGain();
+    if (gain != 1.0) title += " - " + GainText(gain);
+    std::lock_guard<std::mutex> hold(noticeLock);
+    if (!microphoneNotice.empty()) title += " - showing the microphone";
+    return title;
+}

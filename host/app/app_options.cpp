@@ -44,6 +44,15 @@ const AppOption kAppOptions[] = {
          o.logPath = v;
          return true;
      }},
+    {"--device", "NAME|NUMBER",
+     "listen to this device (a number, id or name from --list-devices), kept; \"\" the default",
+     [](AppOptions& o, const char* v, std::string&) {
+         o.device = v;
+         o.deviceGiven = true;
+         return true;
+     }},
+    {"--list-devices", nullptr, "print the sound devices, numbered, the defaults marked, and end",
+     [](AppOptions& o, const char*, std::string&) { return o.listDevices = true; }},
     {"--help", nullptr, "show this text", [](AppOptions& o, const char*, std::string&) { return o.help = true; }},
 };
 
@@ -79,7 +88,8 @@ std::string AppUsage() {
         left.resize(left.size() < 22 ? 22 : left.size() + 1, ' ');
         text += left + option.help + "\n";
     }
-    text += "\nKeys: the plug-in's (H shows them), Esc ends, F11 fills the monitor and back.\n"
+    text += "\nKeys: the plug-in's (H shows them), Esc ends, F11 fills the monitor and back,\n"
+            "+ and - change the gain in 3 dB steps (shown in the title; kept), 0 puts it back to 1.\n"
             "Exit status: 0 done, 1 bad options or no user folder, 2 the plug-in did not load or did not start.\n";
     return text;
 }

@@ -9,6 +9,9 @@ struct AppOptions {
     int frames = 0;             // --frames N: end after N frames (0: until the user ends it)
     std::string userFolder;     // --user-folder DIR: instead of %LOCALAPPDATA%\Smearscope
     std::string logPath;        // --log PATH: instead of smearscope.log in the user folder
+    std::string device;         // --device NAME|NUMBER: listen to this device (kept for next time)
+    bool deviceGiven = false;   // --device "" chooses the default device again
+    bool listDevices = false;   // --list-devices: print the devices on the starter's console, then end
     bool help = false;
 };
 

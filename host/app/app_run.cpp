@@ -91,7 +91,7 @@ int RunLoaded(HWND appWindow) {
         module->Config(module);
         return kAppDone;
     }
-    AppListenStart(visRun.options);
+    AppListenStart(visRun.options, appWindow);
     HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
     if (!thread) {
         AppListenStop();

@@ -29,7 +29,18 @@ const AppKey kAppKeys[] = {
     {VK_ESCAPE, RequestAppClose},
 };
 
+HWND appWindow = nullptr;
+
+void ShowListenStatus() {
+    if (appWindow) SetWindowTextA(appWindow, AppListenStatus().c_str());
+}
+
 void KeyPassedOn(WPARAM key, LPARAM) {
+    // The gain keys ('+', '-', '0' and the keypad's) are the listening's; the title shows the gain.
+    if (AppListenGainKey((unsigned)key)) {
+        ShowListenStatus();
+        return;
+    }
     for (const AppKey& row : kAppKeys)
         if (row.key == key) {
             JsonLine("app_key").Int("key", (long long)key).Write();
@@ -77,6 +88,11 @@ bool OtherMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         return true;
     }
     if (message == WM_SIZE) FollowMinimise(wParam);
+    if (message == kAppListenStatusChanged) {
+        ShowListenStatus();
+        result = 0;
+        return true;
+    }
     return false;
 }
 
@@ -92,10 +108,14 @@ HWND CreateAppWindow() {
     HWND window = CreatePlayerWindow(kAppClass, handlers, kAppTitle, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
                                      WS_EX_APPWINDOW, 0, 0, 0, 0);
     if (window) ShowWindow(window, SW_SHOWNORMAL);
+    appWindow = window;
     return window;
 }
 
-void DestroyAppWindow(HWND window) { DestroyPlayerWindow(window, kAppClass); }
+void DestroyAppWindow(HWND window) {
+    appWindow = nullptr;
+    DestroyPlayerWindow(window, kAppClass);
+}
 
 void SetAppPluginWindow(HWND window) { pluginWindow = window; }
 

@@ -1,11 +1,13 @@
 // smearscope.exe: the plug-in without the player, listening to what the PC plays. A window
 // program (no console); entry point only: options in, exit status out.
 #include <windows.h>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include "host/app/app_console.h"
 #include "host/app/app_options.h"
 #include "host/app/app_run.h"
+#include "host/sound/audio_devices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     AppOptions options;
@@ -17,6 +19,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (options.help) {
         TellUser(AppUsage(), false);
         return kAppDone;
+    }
+    if (options.listDevices) {
+        // Printed on the console the app was started from (or where its output was sent).
+        AttachParentConsole();
+        const int listed = PrintAudioDevices();
+        std::fflush(stdout);
+        return listed == 0 ? kAppDone : kAppBadStart;
     }
     return RunApp(options);
 }
