@@ -137,11 +137,11 @@ def play_tone_and_fall(host, wav, bin_, start, sink=None):
     return zero
 
 
-def list_devices():
+def list_devices(program="smearscope-host.exe"):
     """--list-devices' rows as {(output, name): (number, id, default)}."""
-    result = subprocess.run([WINE, os.path.join(BIN, "smearscope-host.exe"), "--list-devices"], capture_output=True,
+    result = subprocess.run([WINE, os.path.join(BIN, program), "--list-devices"], capture_output=True,
                             text=True, timeout=120)
-    expect("--list-devices exits 0: %d %s" % (result.returncode, result.stderr), result.returncode == 0)
+    expect("%s --list-devices exits 0: %d %s" % (program, result.returncode, result.stderr), result.returncode == 0)
     devices, output = {}, True
     for line in result.stdout.splitlines():
         output = output and not line.startswith("Input devices")
@@ -176,6 +176,8 @@ def devices_and_gain(folder, wav, bin_, unit_peak):
                (True, name) in devices and (False, "Monitor of " + name) in devices)
     expect("a default in each direction: %s" % devices,
            sorted(output for (output, _), row in devices.items() if row[2]) == [False, True])
+    # The app, a window program, prints the same list on the console it was started from.
+    expect("the app lists what the bench lists", list_devices("smearscope.exe") == devices)
     # A number from the list names the same device in the next run; a name that is no device's gives
     # one line, and the run goes on silent to its end.
     number = str(devices.get((False, "Monitor of Second"), (0,))[0])

@@ -17,13 +17,29 @@ std::string microphoneNotice;  // under noticeLock: set on the capture thread, r
 std::string settingsPath;
 ListenSettings kept;
 
-// On the capture thread: the title is the main thread's to change.
+// The notice's box, on a thread of its own: neither the capture nor the main thread, which answers
+// the plug-in's queries, waits for the user to read it.
+DWORD WINAPI ShowMicrophoneBox(void*) {
+    std::string text;
+    {
+        std::lock_guard<std::mutex> hold(noticeLock);
+        text = microphoneNotice;
+    }
+    // No owner: the app's window lives on the main thread, and a box owned across threads would
+    // tie their ends together.
+    MessageBoxA(nullptr, text.c_str(), "Smearscope", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    return 0;
+}
+
+// On the capture thread, once a run: said in a box and, for as long as it holds, in the title
+// (the title is the main thread's to change).
 void MicrophoneShown(const std::string& text) {
     {
         std::lock_guard<std::mutex> hold(noticeLock);
         microphoneNotice = text;
     }
     JsonLine("listen_microphone").Str("text", text.c_str()).Write();
+    if (HANDLE box = CreateThread(nullptr, 0, ShowMicrophoneBox, nullptr, 0, nullptr)) CloseHandle(box);
     if (HWND window = statusWindow.load()) PostMessageA(window, kAppListenStatusChanged, 0, 0);
 }
 

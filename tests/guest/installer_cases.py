@@ -31,6 +31,7 @@ START_MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 LINKS = {"Smearscope.lnk": "", "Smearscope settings.lnk": "--config"}
 SW_SHOWNORMAL = 1  # a shell link's show command, at offset 0x3C of its header
 RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
+APP_FRAME_EVENT = '"event":"first_frame"'  # the app's log, once it draws
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
 SETTINGS = settings_text(Width=160, Height=95)
 
@@ -361,11 +362,11 @@ class Suite:
             values = reg_values(UNINSTALL_KEY)
             if os.path.exists(log):
                 os.remove(log)
-            program = subprocess.Popen([WINE, os.path.join(self.standalone, HOST), "--frames", "100000",
+            program = subprocess.Popen([WINE, os.path.join(self.standalone, APP), "--frames", "100000",
                                         "--log", winpath(log)], stdin=subprocess.DEVNULL,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=self.work)
             try:
-                drawing = wait_for(lambda: program.poll() is not None or RENDER_EVENT in read_text(log))
+                drawing = wait_for(lambda: program.poll() is not None or APP_FRAME_EVENT in read_text(log))
                 rc = self.run_setup("/D=" + winpath(self.other)) if program.poll() is None else None
                 held = program.poll() is None
             finally:
@@ -373,7 +374,8 @@ class Suite:
                 program.wait(timeout=TIMEOUT)
             if held:
                 break
-        check(drawing and held, f"the standalone program ended before setup was done (try {attempt})")
+        check(drawing, f"the app drew no frame within {TIMEOUT} s (its log: {read_text(log)[-300:]!r})")
+        check(held, f"the app ended before setup was done (try {attempt})")
         check(rc == 2, f"setup /S with the standalone program running exited with {rc}, expected 2 (aborted)")
         for (folder, names), old in zip(parts, before):
             difference = tree_difference(stamped_tree(folder, names), old)
