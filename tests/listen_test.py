@@ -22,6 +22,8 @@ import time
 import wave
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(TOP, "tests", "guest"))
+from guest_common import read_log  # noqa: E402  (the suites' reader of a log as it grows)
 HZ = 1000
 failures = []
 
@@ -59,15 +61,7 @@ class Host:
              "--listen"] + arguments, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.stderr)
 
     def poll(self):
-        try:
-            with open(os.path.join(self.folder, "log.jsonl"), encoding="utf-8") as f:
-                f.seek(self.read)
-                text = f.read()
-        except OSError:
-            return
-        complete = text[:text.rfind("\n") + 1]
-        self.read += len(complete.encode())
-        self.log += [json.loads(line) for line in complete.splitlines() if line]
+        self.read = read_log(os.path.join(self.folder, "log.jsonl"), self.log, self.read)
 
     def wait(self, what, test, start=0, timeout=30.0):
         """Index of the first line from `start` on that passes `test`, or -1 after the timeout."""

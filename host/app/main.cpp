@@ -1,7 +1,6 @@
 // smearscope.exe: the plug-in without the player, listening to what the PC plays. A window
 // program (no console); entry point only: options in, exit status out.
 #include <windows.h>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include "host/app/app_console.h"
@@ -21,11 +20,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return kAppDone;
     }
     if (options.listDevices) {
-        // Printed on the console the app was started from (or where its output was sent).
-        AttachParentConsole();
-        const int listed = PrintAudioDevices();
-        std::fflush(stdout);
-        return listed == 0 ? kAppDone : kAppBadStart;
+        std::string text;
+        const bool listed = AudioDevicesReport(text);
+        TellUser(text, !listed);
+        return listed ? kAppDone : kAppBadStart;
     }
     return RunApp(options);
 }

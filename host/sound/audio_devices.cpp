@@ -86,32 +86,27 @@ std::vector<AudioDevice> ListAudioDevices(std::string& fault) {
     return devices;
 }
 
-bool AttachParentConsole() {
-    // A stream already going somewhere (redirected to a file or a pipe) stays there.
-    auto given = [](DWORD which) { return GetFileType(GetStdHandle(which)) != FILE_TYPE_UNKNOWN; };
-    const bool outputGiven = given(STD_OUTPUT_HANDLE), errorsGiven = given(STD_ERROR_HANDLE);
-    if (outputGiven && errorsGiven) return true;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return outputGiven;
-    // NOTE: a GUI program's C streams point nowhere; they are opened again on the console.
-    if (!outputGiven) std::freopen("CONOUT$", "w", stdout);
-    if (!errorsGiven) std::freopen("CONOUT$", "w", stderr);
-    return true;
-}
-
-int PrintAudioDevices() {
+bool AudioDevicesReport(std::string& text) {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     std::string fault;
     std::vector<AudioDevice> devices = ListAudioDevices(fault);
     CoUninitialize();
     if (!fault.empty()) {
-        std::fprintf(stderr, "smearscope: %s\n", fault.c_str());
-        return 1;
+        text = "smearscope: " + fault + "\n";
+        return false;
     }
-    std::fputs(DeviceListText(devices).c_str(), stdout);
-    std::fputs("--device takes a number, an id or a name (or a unique part of one). An output device is\n"
-               "captured through loopback; where that is refused, its monitor or the default recording\n"
-               "device is recorded instead. Without --device the default device is listened to and\n"
-               "followed when it changes.\n", stdout);
-    std::fflush(stdout);
-    return 0;
+    text = DeviceListText(devices) +
+           "--device takes a number, an id or a name (or a unique part of one). An output device is\n"
+           "captured through loopback; where that is refused, its monitor or the default recording\n"
+           "device is recorded instead. Without --device the default device is listened to and\n"
+           "followed when it changes.\n";
+    return true;
+}
+
+int PrintAudioDevices() {
+    std::string text;
+    const bool listed = AudioDevicesReport(text);
+    std::fputs(text.c_str(), listed ? stdout : stderr);
+    std::fflush(listed ? stdout : stderr);
+    return listed ? 0 : 1;
 }

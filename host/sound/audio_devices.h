@@ -10,12 +10,9 @@
 // Every active endpoint, numbered (NumberDevices). COM must be initialised on the calling thread.
 // Empty with `fault` set when the platform has no enumerator.
 std::vector<AudioDevice> ListAudioDevices(std::string& fault);
-// The console of the program that started this one, for a GUI program's --list-devices: stdout and
-// stderr then write there, unless already redirected (a file, a pipe), where they stay. False when
-// stdout reaches nothing (started from Explorer).
-bool AttachParentConsole();
-// --list-devices: the list (or why there is none) on stdout, with how --device takes it. The
-// platform's exit status: 0 when the devices could be listed.
+// --list-devices' text: the list with how --device takes it; false with why there is none.
+bool AudioDevicesReport(std::string& text);
+// The bench's --list-devices: that text on stdout (or stderr); 0 when the devices could be listed.
 int PrintAudioDevices();
 
 // For the capture: an endpoint's id and friendly name ("Default device" where it has none), and

@@ -1,5 +1,6 @@
 # What the guest suites share: Wine's view of paths, the expectations that the Wine tests read too
 # (tests/expect), among them the settings file as the plug-in writes it, and the frames' PNG reader.
+import json
 import os
 import re
 import struct
@@ -11,6 +12,23 @@ EXPECT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))
 def winpath(path):
     # Wine shows the Unix root as drive Z:.
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def read_log(path, lines, offset):
+    """Appends the complete lines written to the log since offset; returns the new offset."""
+    try:
+        with open(path, "rb") as f:
+            f.seek(offset)
+            text = f.read()
+    except OSError:
+        return offset
+    complete = text[:text.rfind(b"\n") + 1]
+    for line in complete.decode("utf-8", "replace").splitlines():
+        try:
+            lines.append(json.loads(line))
+        except ValueError:
+            pass
+    return offset + len(complete)
 
 
 def read_expected(name):

@@ -22,7 +22,7 @@ import time
 import struct
 import wave
 
-from guest_common import frame_difference, read_expected, settings_text, winpath
+from guest_common import frame_difference, read_expected, read_log, settings_text, winpath
 
 HOST_TIMEOUT = int(os.environ.get("SMEARSCOPE_HOST_TIMEOUT", "600"))
 # How long an open-ended run waits for the event it ends on: a natively drawn frame takes tens of
@@ -76,23 +76,6 @@ class Run:
     def captures(self):
         folder = os.path.join(self.folder, "capture")
         return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
-
-
-def read_log(path, lines, offset):
-    """Appends the complete lines written to the log since offset; returns the new offset."""
-    try:
-        with open(path, "rb") as f:
-            f.seek(offset)
-            text = f.read()
-    except OSError:
-        return offset
-    complete = text[:text.rfind(b"\n") + 1]
-    for line in complete.decode("utf-8", "replace").splitlines():
-        try:
-            lines.append(json.loads(line))
-        except ValueError:
-            pass
-    return offset + len(complete)
 
 
 def watch_until(process, folder, until):
