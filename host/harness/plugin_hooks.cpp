@@ -13,6 +13,7 @@
 #include "host/run/bench.h"
 #include "host/harness/capture.h"
 #include "host/harness/driver_emulation.h"
+#include "host/harness/gl_answers.h"
 #include "host/run/host_clock.h"
 #include "host/run/host_state.h"
 #include "host/harness/import_patch.h"
@@ -282,6 +283,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
     Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
     Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
+    InstallGlAnswers(plugin);
     InstallMessageBoxWrapper(plugin);
 }
 

@@ -16,7 +16,9 @@ const QuirkName kQuirkNames[] = {
     {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
     {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
     {"mixed-accum", kQuirkMixedAccum},              {"no-16bit-modes", kQuirkNo16BitModes},
-    {"timer-thread", kQuirkTimerThread},
+    {"timer-thread", kQuirkTimerThread},            {"no-accum", kQuirkNoAccum},
+    {"vendor-gl", kQuirkVendorGl},                  {"size-only-modes", kQuirkSizeOnlyModes},
+    {"timer-before-init", kQuirkTimerBeforeInit},   {"coarse-subpixel", kQuirkCoarseSubpixel},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread

@@ -18,6 +18,11 @@ enum : unsigned {
     kQuirkMixedAccum = 1u << 8,         // all but the last accumulation format are
     kQuirkNo16BitModes = 1u << 9,       // display modes below 32 bits neither listed nor taken
     kQuirkTimerThread = 1u << 10,       // Init on a loader's thread, Render from a multimedia timer
+    kQuirkNoAccum = 1u << 11,           // no pixel format lists an accumulation buffer
+    kQuirkVendorGl = 1u << 12,          // glGetString answers as a vendor's driver
+    kQuirkSizeOnlyModes = 1u << 13,     // a mode request naming a depth or a refresh rate is refused
+    kQuirkTimerBeforeInit = 1u << 14,   // timer-thread's timer already ticks during Init
+    kQuirkCoarseSubpixel = 1u << 15,    // GL_SUBPIXEL_BITS answers 4
 };
 
 // The bit for a --quirk name, 0 for an unknown name.

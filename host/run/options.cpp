@@ -273,9 +273,14 @@ const OptionRow kOptionRows[] = {
      "no-16bit-modes (as in a host with a Windows 8 manifest, no display mode\n"
      "below 32 bits is listed or taken), timer-thread (Init on a thread of its\n"
      "own that pumps messages, Render from a multimedia timer under a lock;\n"
-     "--frames counts frames drawn)",
+     "--frames counts frames drawn), timer-before-init (timer-thread with the\n"
+     "timer started before Init), no-accum (no pixel format has an\n"
+     "accumulation buffer), vendor-gl (glGetString answers as a vendor's\n"
+     "driver), coarse-subpixel (GL_SUBPIXEL_BITS answers 4), size-only-modes\n"
+     "(a display mode request naming a depth or a refresh rate is refused)",
      "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
-     "swap-exchange, software-accum, mixed-accum, no-16bit-modes or timer-thread",
+     "swap-exchange, software-accum, mixed-accum, no-16bit-modes, timer-thread, timer-before-init, "
+     "no-accum, vendor-gl, coarse-subpixel or size-only-modes",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;

@@ -1,0 +1,57 @@
+// The plug-in's questions to OpenGL answered as other drivers would: one table of string answers and
+// one of integer answers, each row behind its quirk; a question no row answers reaches the driver.
+#include "host/harness/gl_answers.h"
+#include <GL/gl.h>
+#include "host/harness/import_patch.h"
+#include "host/harness/quirks.h"
+
+namespace {
+
+struct StringAnswer {
+    unsigned quirk;
+    GLenum name;
+    const char* answer;
+};
+// vendor-gl: a vendor's driver, which accumulates on the graphics side (strings as such a driver gives them).
+const StringAnswer kStringAnswers[] = {
+    {kQuirkVendorGl, GL_VENDOR, "NVIDIA Corporation"},
+    {kQuirkVendorGl, GL_RENDERER, "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2"},
+    {kQuirkVendorGl, GL_VERSION, "4.6.0 NVIDIA 537.58"},
+};
+
+struct IntegerAnswer {
+    unsigned quirk;
+    GLenum name;
+    GLint answer;
+};
+// coarse-subpixel: a rasteriser with a grid too coarse for leaving hidden sides out.
+const IntegerAnswer kIntegerAnswers[] = {
+    {kQuirkCoarseSubpixel, GL_SUBPIXEL_BITS, 4},
+};
+
+typedef const GLubyte*(WINAPI* GetStringProc)(GLenum name);
+typedef void(WINAPI* GetIntegervProc)(GLenum name, GLint* values);
+GetStringProc realGetString;
+GetIntegervProc realGetIntegerv;
+
+const GLubyte* WINAPI HookGetString(GLenum name) {
+    for (const StringAnswer& row : kStringAnswers)
+        if (row.name == name && QuirkOn(row.quirk)) return (const GLubyte*)row.answer;
+    return realGetString(name);
+}
+
+void WINAPI HookGetIntegerv(GLenum name, GLint* values) {
+    for (const IntegerAnswer& row : kIntegerAnswers)
+        if (row.name == name && QuirkOn(row.quirk)) {
+            if (values) *values = row.answer;
+            return;
+        }
+    realGetIntegerv(name, values);
+}
+
+}  // namespace
+
+void InstallGlAnswers(HMODULE plugin) {
+    realGetString = (GetStringProc)PatchImport(plugin, "glGetString", (void*)HookGetString);
+    realGetIntegerv = (GetIntegervProc)PatchImport(plugin, "glGetIntegerv", (void*)HookGetIntegerv);
+}

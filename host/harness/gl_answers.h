@@ -1,0 +1,8 @@
+// The plug-in's questions to OpenGL answered as other drivers would (--quirk vendor-gl, coarse-subpixel):
+// its glGetString and glGetIntegerv imports go through a table of answers, the rest to the real driver.
+#pragma once
+#include <windows.h>
+
+// Patches the plug-in's glGetString and glGetIntegerv imports (those it takes); install before the
+// OpenGL call counter, whose thunks then wrap these hooks and count the plug-in's calls as before.
+void InstallGlAnswers(HMODULE plugin);
