@@ -8,7 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include "host/sound/wav_file.h"
+#include "host/playback/wav_file.h"
 #include "tests/bench.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <atomic>
 #include <mutex>
 #include "host/app/app_paths.h"
-#include "host/run/json_log.h"
-#include "host/sound/capture_source.h"
-#include "host/sound/listen_gain.h"
-#include "host/sound/listen_settings.h"
+#include "host/base/json_log.h"
+#include "host/listen/capture_source.h"
+#include "host/listen/listen_gain.h"
+#include "host/listen/listen_settings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host/player/plugin_library.h"
 #include "host/player/plugin_thread.h"
 #include "host/player/player_window.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

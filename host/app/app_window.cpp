@@ -5,7 +5,7 @@
 #include <string>
 #include "host/app/app_listen.h"
 #include "host/player/player_window.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

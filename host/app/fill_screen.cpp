@@ -1,7 +1,7 @@
 // The picture filling its monitor: the plug-in's window made borderless over the monitor it is
 // on, and put back as it was. Called on the thread that owns the plug-in's window.
 #include "host/app/fill_screen.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 const LONG kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;

@@ -6,7 +6,7 @@
 #include "host/app/app_console.h"
 #include "host/app/app_options.h"
 #include "host/app/app_run.h"
-#include "host/sound/audio_devices.h"
+#include "host/listen/audio_devices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     AppOptions options;

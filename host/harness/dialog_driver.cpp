@@ -3,7 +3,7 @@
 #include "host/harness/dialog_driver.h"
 #include <atomic>
 #include <cstdlib>
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

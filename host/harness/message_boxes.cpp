@@ -2,7 +2,7 @@
 // The import wrapper catches MessageBoxA; a thread-local CBT hook catches boxes from any other path.
 #include "host/harness/message_boxes.h"
 #include "host/harness/import_patch.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

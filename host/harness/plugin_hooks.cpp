@@ -17,7 +17,7 @@
 #include "host/run/host_clock.h"
 #include "host/run/host_state.h"
 #include "host/harness/import_patch.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/harness/message_boxes.h"
 #include "host/harness/quirks.h"
 

@@ -2,7 +2,7 @@
 // dies before Quit, the silent playlist answers, the rate fields, the display modes a manifest hides.
 #include "host/harness/quirks.h"
 #include "host/run/host_state.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

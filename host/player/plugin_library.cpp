@@ -1,7 +1,7 @@
 // Loading a visualisation plug-in as a player does: the library, its export, its header and module
 // 0, with the player's window and the library's handle written into the module record.
 #include "host/player/plugin_library.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 // What a player announces in the record: CD audio, the format the spectrum blocks stand for.

@@ -1,7 +1,7 @@
 // What a player's visualisation thread does between the plug-in's calls: finds the plug-in's
 // window and dispatches the thread's messages, holding back none but noting the quit message.
 #include "host/player/plugin_thread.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // a "failure" log line for tests.
 #include "host/run/exit_status.h"
 #include <cstdio>
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 int Fail(int status, const std::string& reason) {
     std::fprintf(stderr, "smearscope-host: %s\n", reason.c_str());

@@ -3,10 +3,10 @@
 #include "host/run/host_window.h"
 #include <atomic>
 #include <string>
-#include "host/sound/audio_feed.h"
+#include "host/playback/audio_feed.h"
 #include "host/player/player_window.h"
 #include "host/run/host_state.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/harness/quirks.h"
 #include "host/run/soak.h"
 

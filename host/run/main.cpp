@@ -4,7 +4,7 @@
 #include "host/run/exit_status.h"
 #include "host/run/options.h"
 #include "host/run/run_loop.h"
-#include "host/sound/audio_devices.h"
+#include "host/listen/audio_devices.h"
 
 int main(int argc, char** argv) {
     HostOptions options;

@@ -3,14 +3,14 @@
 #include "host/run/run_loop.h"
 #include <cstdio>
 #include <string>
-#include "host/sound/audio_feed.h"
+#include "host/playback/audio_feed.h"
 #include "host/run/bench.h"
 #include "host/harness/dialog_driver.h"
 #include "host/run/exit_status.h"
 #include "host/run/host_clock.h"
 #include "host/run/host_state.h"
 #include "host/run/host_window.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/harness/plugin_loader.h"
 #include "host/harness/quirks.h"
 #include "host/run/soak.h"

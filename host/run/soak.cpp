@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include "host/run/host_state.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/run/options.h"
 
 namespace {

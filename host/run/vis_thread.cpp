@@ -2,7 +2,7 @@
 // the plug-in window's messages dispatched between calls and the keys and resizes asked for.
 #include "host/run/vis_thread.h"
 #include <atomic>
-#include "host/sound/audio_feed.h"
+#include "host/playback/audio_feed.h"
 #include "host/player/plugin_thread.h"
 #include "host/run/bench.h"
 #include "host/harness/dialog_driver.h"
@@ -10,13 +10,13 @@
 #include "host/run/host_clock.h"
 #include "host/run/host_state.h"
 #include "host/run/host_window.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/harness/message_boxes.h"
 #include "host/harness/plugin_hooks.h"
 #include "host/harness/quirks.h"
 #include "host/run/soak.h"
 #include "host/run/timer_host.h"
-#include "host/sound/synthetic_spectrum.h"
+#include "host/playback/synthetic_spectrum.h"
 
 namespace {
 

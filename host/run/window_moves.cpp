@@ -2,7 +2,7 @@
 // would, so that tests can see the position remembered across runs.
 #include "host/run/window_moves.h"
 #include <cstdlib>
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include "host/run/options.h"
 
 bool ParseMoves(const std::string& text, std::vector<Move>& moves) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
-#include "host/sound/demo_track.h"
-#include "host/sound/spectrum.h"
-#include "host/sound/wav_format.h"
+#include "host/playback/demo_track.h"
+#include "host/listen/spectrum.h"
+#include "host/listen/wav_format.h"
 
 namespace {
 std::vector<uint8_t> FormatChunk(int tag, int channels, int rate, int bits) {

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <algorithm>
 #include <cstring>
-#include "host/sound/capture_window.h"
-#include "host/sound/device_match.h"
-#include "host/sound/listen_gain.h"
-#include "host/sound/listen_settings.h"
-#include "host/sound/spectrum.h"
-#include "host/sound/wav_format.h"
+#include "host/listen/capture_window.h"
+#include "host/listen/device_match.h"
+#include "host/listen/listen_gain.h"
+#include "host/listen/listen_settings.h"
+#include "host/listen/spectrum.h"
+#include "host/listen/wav_format.h"
 
 namespace {
 // A WAVEFORMATEX's bytes; with `extensible`, WAVE_FORMAT_EXTENSIBLE with that sub-format tag.

@@ -2,7 +2,7 @@
 // the rest is split into a format chunk and sample data.
 #include <cstddef>
 #include <cstdint>
-#include "host/sound/wav_format.h"
+#include "host/listen/wav_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

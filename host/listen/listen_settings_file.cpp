@@ -1,6 +1,6 @@
 // The listening settings file through GetPrivateProfileStringA and WritePrivateProfileStringA: the
 // platform's own INI handling, as the plug-in keeps its settings, rather than a parser of ours.
-#include "host/sound/listen_settings.h"
+#include "host/listen/listen_settings.h"
 #include <windows.h>
 
 namespace {

@@ -1,6 +1,6 @@
 // Numbering, naming and listing capture devices: the rules a person meets in --list-devices and
 // --device, kept apart from the platform's enumeration.
-#include "host/sound/device_match.h"
+#include "host/listen/device_match.h"
 #include <algorithm>
 #include <cctype>
 #include <tuple>

@@ -1,6 +1,6 @@
 // The newest captured samples on the host's clock: a ring per channel indexed by frame number,
 // where frame n plays at anchor + n / rate, and the clock follows a device that runs ahead of it.
-#include "host/sound/capture_window.h"
+#include "host/listen/capture_window.h"
 #include <algorithm>
 #include <cmath>
 

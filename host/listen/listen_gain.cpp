@@ -1,6 +1,6 @@
 // Gain steps kept on a 3 dB grid, so that stepping up and down comes back to exactly where it was,
 // and the keys that move along it. The key codes are the platform's virtual-key codes.
-#include "host/sound/listen_gain.h"
+#include "host/listen/listen_gain.h"
 #include <cmath>
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 // spectrum and waveform are taken. Platform-free, so it is unit-tested natively.
 #pragma once
 #include <vector>
-#include "host/sound/spectrum.h"
-#include "host/sound/wav_format.h"
+#include "host/listen/spectrum.h"
+#include "host/listen/wav_format.h"
 
 class CaptureWindow {
 public:

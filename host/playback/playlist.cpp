@@ -1,14 +1,14 @@
 // The host's player: a playlist of WAV files (or the built-in demo track) timed by the clock, so
 // that the picture follows the file position with or without an audio device.
-#include "host/sound/player.h"
+#include "host/playback/playlist.h"
 #include <windows.h>
 #include <mmsystem.h>
 #include <algorithm>
 #include <cstdio>
-#include "host/sound/demo_track.h"
+#include "host/playback/demo_track.h"
 #include "host/run/host_clock.h"
-#include "host/run/json_log.h"
-#include "host/sound/spectrum.h"
+#include "host/base/json_log.h"
+#include "host/listen/spectrum.h"
 
 namespace {
 const double kAudioBlockSeconds = 0.5;

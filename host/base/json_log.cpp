@@ -1,6 +1,6 @@
 // The host's event log: one JSON object per line, written as events happen, from any thread.
 // Lines are flushed one by one so that the log survives a crash in the plug-in.
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 #include <windows.h>
 #include <cstdio>
 

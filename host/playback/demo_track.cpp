@@ -1,6 +1,6 @@
 // The built-in demo track: a beat and a few chords, synthesised at start, so the host needs no file.
 // Deterministic: the hi-hat's noise comes from a fixed linear congruential sequence.
-#include "host/sound/demo_track.h"
+#include "host/playback/demo_track.h"
 #include <cmath>
 
 namespace {

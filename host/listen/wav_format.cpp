@@ -1,6 +1,6 @@
 // WAV sample formats the host plays: the format chunk's validation and the conversion of sample
 // data to floats (PCM 8, 16, 24 and 32 bit, 32-bit float; files mono or stereo, devices any width).
-#include "host/sound/wav_format.h"
+#include "host/listen/wav_format.h"
 #include <cstring>
 
 namespace {

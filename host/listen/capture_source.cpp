@@ -1,7 +1,7 @@
 // Listening through the platform's audio session API: a chosen or the default endpoint's
 // shared-mode stream, polled on a capture thread; packets become samples in a CaptureWindow that
 // each frame reads. Without a chosen device a change of the default switches the stream.
-#include "host/sound/capture_source.h"
+#include "host/listen/capture_source.h"
 #include <windows.h>
 #include <initguid.h>
 #include <audioclient.h>
@@ -11,12 +11,12 @@
 #include <mutex>
 #include <vector>
 #include "host/run/host_clock.h"
-#include "host/run/json_log.h"
-#include "host/sound/audio_devices.h"
-#include "host/sound/capture_window.h"
-#include "host/sound/default_device_watch.h"
-#include "host/sound/listen_gain.h"
-#include "host/sound/spectrum.h"
+#include "host/base/json_log.h"
+#include "host/listen/audio_devices.h"
+#include "host/listen/capture_window.h"
+#include "host/listen/default_device_watch.h"
+#include "host/listen/listen_gain.h"
+#include "host/listen/spectrum.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the host feeds the plug-in as spectrum before each frame: a constant, a ramp over the bins,
 // or a built-in demo signal with a beat. Computed from the frame number so runs repeat exactly.
-#include "host/sound/synthetic_spectrum.h"
+#include "host/playback/synthetic_spectrum.h"
 #include <algorithm>
 #include <cmath>
 

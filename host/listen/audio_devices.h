@@ -5,7 +5,7 @@
 #include <mmdeviceapi.h>
 #include <string>
 #include <vector>
-#include "host/sound/device_match.h"
+#include "host/listen/device_match.h"
 
 // Every active endpoint, numbered (NumberDevices). COM must be initialised on the calling thread.
 // Empty with `fault` set when the platform has no enumerator.

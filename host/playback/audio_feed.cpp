@@ -1,12 +1,12 @@
 // The player as the host runs it. Frames (visualisation thread) and queries and keys (main thread)
 // reach the one player through this file, under one lock.
-#include "host/sound/audio_feed.h"
+#include "host/playback/audio_feed.h"
 #include <cstdio>
 #include <mutex>
-#include "host/run/json_log.h"
-#include "host/sound/capture_source.h"
-#include "host/sound/listen_settings.h"
-#include "host/sound/player.h"
+#include "host/base/json_log.h"
+#include "host/listen/capture_source.h"
+#include "host/listen/listen_settings.h"
+#include "host/playback/playlist.h"
 
 namespace {
 Player* player = nullptr;

@@ -1,7 +1,7 @@
 // Reading a WAV file from disk in blocks as it plays. The RIFF chunk walk is our own: the platform's
 // multimedia file functions (mmio) take signed 32-bit offsets and stop at 2 GiB, while a WAV file's
 // data may run to 4 GiB; plain reads at 64-bit offsets reach all of it.
-#include "host/sound/wav_file.h"
+#include "host/playback/wav_file.h"
 #include <windows.h>
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "host/sound/wav_format.h"
+#include "host/listen/wav_format.h"
 
 // One open WAV file: its format and where its samples lie. Only the block last read is held, so
 // memory does not grow with the file.

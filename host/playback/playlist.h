@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 #include <vector>
-#include "host/sound/wav_file.h"
-#include "host/sound/wav_format.h"
+#include "host/playback/wav_file.h"
+#include "host/listen/wav_format.h"
 
 struct PlaylistEntry {
     std::string title;

@@ -1,11 +1,11 @@
 // Reading the listening settings' values back: whatever a damaged file holds, a run starts on
 // the default device at gain 1 rather than on nonsense. Platform-free.
-#include "host/sound/listen_settings.h"
+#include "host/listen/listen_settings.h"
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include "host/sound/listen_gain.h"
+#include "host/listen/listen_gain.h"
 
 namespace {
 const size_t kLongestDevice = 255;  // the longest id or friendly name the enumeration keeps

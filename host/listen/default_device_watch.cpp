@@ -1,9 +1,9 @@
 // The default-device notification (IMMNotificationClient) only wakes the capture thread, which then
 // compares the defaults itself; the same comparison once a second covers a platform that sends no
 // notification, and several roles' notifications for one change make one switch.
-#include "host/sound/default_device_watch.h"
+#include "host/listen/default_device_watch.h"
 #include <string>
-#include "host/sound/audio_devices.h"
+#include "host/listen/audio_devices.h"
 
 namespace {
 

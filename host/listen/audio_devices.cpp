@@ -1,6 +1,6 @@
 // Enumerating endpoints through IMMDeviceEnumerator, as the capture itself opens them: active
 // devices only (an unplugged one cannot be opened), each direction's console-role default marked.
-#include "host/sound/audio_devices.h"
+#include "host/listen/audio_devices.h"
 #include <initguid.h>
 #include <functiondiscoverykeys_devpkey.h>
 #include <cstdio>

@@ -3,6 +3,6 @@
 #pragma once
 #include "host/run/options.h"
 
-#include "host/sound/spectrum.h"
+#include "host/listen/spectrum.h"
 // Fills both channels (576 bytes each) for the 1-based frame number.
 void FillSpectrum(const HostOptions& options, int frame, unsigned char data[2][kSpectrumBins]);

@@ -1,6 +1,6 @@
 // The spectrum and waveform blocks a player hands a visualisation, computed from the samples at
 // the play position: Hann window, kissfft's real FFT, magnitude in decibels mapped to a byte.
-#include "host/sound/spectrum.h"
+#include "host/listen/spectrum.h"
 #include <cmath>
 #include <vector>
 #include "kiss_fftr.h"
