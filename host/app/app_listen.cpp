@@ -58,7 +58,10 @@ void AppListenStart(const AppOptions& options, HWND appWindow) {
     request.device = kept.device;
     request.gain = kept.gain;
     request.microphoneShown = MicrophoneShown;
-    CaptureStart(request);
+    // The app has no console to say the rest on: its log has them. Without the capture's events or
+    // thread it runs silent, titled "No capture device", as with no device at all.
+    const std::string fault = CaptureStart(request);
+    if (!fault.empty()) JsonLine("listen_lost").Str("fault", fault.c_str()).Bool("at_start", true).Write();
     if (kept.gain != 1.0) PostMessageA(appWindow, kAppListenStatusChanged, 0, 0);
 }
 

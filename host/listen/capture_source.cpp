@@ -8,9 +8,9 @@
 #include <mmdeviceapi.h>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
-#include "host/run/host_clock.h"
 #include "host/base/json_log.h"
 #include "host/listen/audio_devices.h"
 #include "host/listen/capture_window.h"
@@ -27,20 +27,32 @@ const char kNoDevice[] = "No capture device";
 const char kStalled[] = "no packets";
 const char kSwitched[] = "the default device changed";
 
-CaptureRequest request;
-HANDLE thread = nullptr;
-HANDLE stopEvent = nullptr;
-HANDLE firstOpenDone = nullptr;
-HANDLE defaultChanged = nullptr;
-double startSeconds = 0.0;
-SpectrumAnalyser* analyser = nullptr;
-std::vector<float> left(kFftSize), right(kFftSize);
-std::atomic<int> gainStep{0};  // GainStep of the gain: an integer, so the atomic needs no lock
-std::atomic<bool> showsMicrophone{false};
+// Everything one listening run keeps, made anew at each start; it outlives CaptureStop so that the
+// title and gain stay readable until the next start.
+struct Listening {
+    CaptureRequest request;
+    HANDLE thread = nullptr;
+    HANDLE stopEvent = nullptr;
+    HANDLE firstOpenDone = nullptr;
+    HANDLE defaultChanged = nullptr;
+    double startSeconds = 0.0;
+    SpectrumAnalyser* analyser = SpectrumAnalyserCreate();
+    std::vector<float> left = std::vector<float>(kFftSize), right = std::vector<float>(kFftSize);
+    std::atomic<int> gainStep{0};  // GainStep of the gain: an integer, so the atomic needs no lock
+    std::atomic<bool> showsMicrophone{false};
+    bool fallbackSaid = false;     // the capture thread's: the fallback is said once a run
 
-std::mutex lock;           // guards window and title, shared with the visualisation thread
-CaptureWindow window;
-std::string title = kNoDevice;
+    std::mutex lock;               // guards window and title, shared with the visualisation thread
+    CaptureWindow window;
+    std::string title = kNoDevice;
+
+    ~Listening() { SpectrumAnalyserDestroy(analyser); }
+    double Now() const { return request.clock(); }
+    void Say(const std::string& text) const {
+        if (request.said) request.said(text);
+    }
+};
+std::unique_ptr<Listening> state(new Listening());
 
 // The endpoint to open: the chosen or default device, or what records it where loopback is refused.
 struct Target {
@@ -89,10 +101,10 @@ std::string Resolve(bool loopbackRefused, Target& target) {
     std::string fault;
     const std::vector<AudioDevice> devices = ListAudioDevices(fault);
     if (!fault.empty()) return fault;
-    const bool wantOutput = request.source == ListenSource::Output;
+    const bool wantOutput = state->request.source == ListenSource::Output;
     size_t chosen = devices.size();
-    if (!request.device.empty()) {
-        fault = MatchDevice(devices, request.device, wantOutput, chosen);
+    if (!state->request.device.empty()) {
+        fault = MatchDevice(devices, state->request.device, wantOutput, chosen);
         if (!fault.empty()) return fault;
     } else {
         for (size_t i = 0; i < devices.size(); ++i)
@@ -149,7 +161,6 @@ std::string Open(IMMDeviceEnumerator* enumerator, const Target& target, Stream& 
 // recorded instead, said once a run; `fallback` keeps why. A recording device other than the
 // output's monitor is a microphone or line-in, which the user is told once.
 std::string OpenForListening(IMMDeviceEnumerator* enumerator, Stream& stream, std::string& fallback) {
-    static bool fallbackSaid = false;
     Target target;
     std::string fault = Resolve(false, target);
     if (!fault.empty()) return fault;
@@ -159,21 +170,22 @@ std::string OpenForListening(IMMDeviceEnumerator* enumerator, Stream& stream, st
     fallback = fault;
     fault = Resolve(true, target);
     if (!fault.empty()) return fault;
-    if (!fallbackSaid)
-        std::fprintf(stderr, "smearscope-host: the output cannot be captured here (%s); listening to %s instead\n",
-                     fallback.c_str(), target.monitor ? ("its monitor, " + target.name).c_str()
-                                                      : "the default recording device");
-    fallbackSaid = true;
+    if (!state->fallbackSaid)
+        state->Say("the output cannot be captured here (" + fallback + "); listening to " +
+                   (target.monitor ? "its monitor, " + target.name : std::string("the default recording device")) +
+                   " instead");
+    state->fallbackSaid = true;
     fault = Open(enumerator, target, stream);
-    if (fault.empty() && !target.monitor && !showsMicrophone.exchange(true) && request.microphoneShown)
-        request.microphoneShown("What this PC plays cannot be captured here, so Smearscope shows the recording device \"" +
-                                target.name + "\" (a microphone or line-in) instead.");
+    if (fault.empty() && !target.monitor && !state->showsMicrophone.exchange(true) && state->request.microphoneShown)
+        state->request.microphoneShown(
+            "What this PC plays cannot be captured here, so Smearscope shows the recording device \"" + target.name +
+            "\" (a microphone or line-in) instead.");
     return fault;
 }
 
 void LogOpened(const char* event, const Stream& stream, const std::string& fallback, const std::string& from) {
     JsonLine(event).Str("device", stream.target.name.c_str()).Str("from", from.empty() ? nullptr : from.c_str())
-        .Str("source", request.source == ListenSource::Output ? "output" : "input")
+        .Str("source", state->request.source == ListenSource::Output ? "output" : "input")
         .Bool("loopback", stream.target.loopback).Str("fallback", fallback.empty() ? nullptr : fallback.c_str())
         .Int("rate", stream.format.sampleRate).Int("channels", stream.format.channels)
         .Int("bits", stream.format.bitsPerSample).Bool("float", stream.format.formatTag == 3)
@@ -188,8 +200,8 @@ void PacketArrived(const Stream& stream, const BYTE* data, UINT32 frames, DWORD 
     } else if (!DecodeWavSamples(stream.format, data, size_t(frames) * size_t(stream.format.blockAlign), packet).empty()) {
         return;
     }
-    std::lock_guard<std::mutex> hold(lock);
-    window.Write(packet, HostClockSeconds());
+    std::lock_guard<std::mutex> hold(state->lock);
+    state->window.Write(packet, state->Now());
 }
 
 // Following the default: true when what Resolve now gives differs from the stream's device.
@@ -205,7 +217,7 @@ bool Switched(DefaultDeviceWatch* watch, IMMDeviceEnumerator* enumerator, bool s
 std::string Capture(Stream& stream, DefaultDeviceWatch* watch, IMMDeviceEnumerator* enumerator, bool fellBack) {
     AudioClip packet;
     DWORD lastPacket = GetTickCount();
-    HANDLE waits[2] = {stopEvent, defaultChanged};
+    HANDLE waits[2] = {state->stopEvent, state->defaultChanged};
     DWORD woke;
     while ((woke = WaitForMultipleObjects(2, waits, FALSE, kPollMs)) != WAIT_OBJECT_0) {
         if (Switched(watch, enumerator, woke == WAIT_OBJECT_0 + 1, stream, fellBack)) return kSwitched;
@@ -235,42 +247,86 @@ std::string Capture(Stream& stream, DefaultDeviceWatch* watch, IMMDeviceEnumerat
 
 // Waits out the retry interval; a new default device ends it early. False when listening stops.
 bool WaitToRetry() {
-    HANDLE waits[2] = {stopEvent, defaultChanged};
-    return WaitForMultipleObjects(request.device.empty() ? 2 : 1, waits, FALSE, kRetryMs) != WAIT_OBJECT_0;
+    HANDLE waits[2] = {state->stopEvent, state->defaultChanged};
+    return WaitForMultipleObjects(state->request.device.empty() ? 2 : 1, waits, FALSE, kRetryMs) != WAIT_OBJECT_0;
 }
 
-DWORD WINAPI CaptureThread(LPVOID) {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+// What the capture thread keeps between its streams.
+struct Session {
     IMMDeviceEnumerator* enumerator = nullptr;
-    HRESULT created = CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
-                                       __uuidof(IMMDeviceEnumerator), (void**)&enumerator);
-    // A chosen device is kept; only the default is followed.
-    DefaultDeviceWatch* watch =
-        SUCCEEDED(created) && request.device.empty() ? DefaultDeviceWatchStart(enumerator, defaultChanged) : nullptr;
-    bool first = true, lost = false;
-    std::string from;  // the device a switch left, for the next open's line
+    HRESULT created = E_FAIL;
+    DefaultDeviceWatch* watch = nullptr;  // only without a chosen device: a chosen one is kept
+    bool first = true;                    // nothing opened or lost yet
+    bool lost = false;                    // the device is gone and its loss was said
+    std::string from;                     // the device a switch left, for the next open's line
+};
+
+void SessionBegin(Session& session) {
+    session.created = CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                       __uuidof(IMMDeviceEnumerator), (void**)&session.enumerator);
+    if (FAILED(session.created)) session.enumerator = nullptr;
+    else if (state->request.device.empty())
+        session.watch = DefaultDeviceWatchStart(session.enumerator, state->defaultChanged);
+}
+
+void SessionEnd(Session& session) {
+    if (!session.enumerator) return;
+    DefaultDeviceWatchStop(session.watch, session.enumerator);
+    session.enumerator->Release();
+}
+
+// The first stream opened or found missing: CaptureStart stops waiting.
+void FirstOutcome(Session& session) {
+    if (session.first) SetEvent(state->firstOpenDone);
+    session.first = false;
+}
+
+void Opened(Session& session, const Stream& stream, const std::string& fallback) {
+    {
+        std::lock_guard<std::mutex> hold(state->lock);
+        state->window.Reset(stream.format.sampleRate, state->Now());
+        state->title = stream.target.name;
+    }
+    const char* event = session.first ? "listen" : !session.from.empty() ? "listen_switched" : "listen_found";
+    LogOpened(event, stream, fallback, session.from);
+    state->Say("listening to " + stream.target.name + " (" + std::to_string(stream.format.sampleRate) + " Hz, " +
+               std::to_string(stream.format.channels) + " channels)");
+    session.lost = false;
+    session.from.clear();
+    FirstOutcome(session);
+}
+
+// One line when the device goes (or is missing at start), none for each failed retry.
+void Lost(Session& session, const std::string& fault) {
+    if (!session.lost) {
+        state->Say(std::string(session.first ? "no capture device" : "lost the capture device") + " (" + fault +
+                   "); drawing silence, looking again every " + std::to_string(kRetryMs / 1000) + " s");
+        JsonLine("listen_lost").Str("fault", fault.c_str()).Bool("at_start", session.first).Write();
+        std::lock_guard<std::mutex> hold(state->lock);
+        state->title = kNoDevice;
+    }
+    session.lost = true;
+    session.from.clear();
+    FirstOutcome(session);
+}
+
+// Opens, listens and reopens until listening stops.
+DWORD WINAPI CaptureThread(LPVOID) {
+    // Without COM the enumerator's creation fails, which is said as a missing device.
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    Session session;
+    SessionBegin(session);
     for (;;) {
         Stream stream;
         std::string fallback;
-        std::string fault = FAILED(created) ? Describe("CoCreateInstance(MMDeviceEnumerator)", created)
-                                            : OpenForListening(enumerator, stream, fallback);
+        std::string fault = session.enumerator ? OpenForListening(session.enumerator, stream, fallback)
+                                               : Describe("CoCreateInstance(MMDeviceEnumerator)", session.created);
         if (fault.empty()) {
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                window.Reset(stream.format.sampleRate, HostClockSeconds());
-                title = stream.target.name;
-            }
-            LogOpened(first ? "listen" : !from.empty() ? "listen_switched" : "listen_found", stream, fallback, from);
-            std::fprintf(stderr, "smearscope-host: listening to %s (%d Hz, %d channels)\n", stream.target.name.c_str(),
-                         stream.format.sampleRate, stream.format.channels);
-            lost = false;
-            from.clear();
-            if (first) SetEvent(firstOpenDone);
-            first = false;
-            fault = Capture(stream, watch, enumerator, !fallback.empty());
+            Opened(session, stream, fallback);
+            fault = Capture(stream, session.watch, session.enumerator, !fallback.empty());
             if (fault.empty()) break;
             if (fault == kSwitched) {
-                from = stream.target.name;
+                session.from = stream.target.name;
                 continue;
             }
             if (fault == kStalled) {
@@ -279,86 +335,96 @@ DWORD WINAPI CaptureThread(LPVOID) {
                 continue;
             }
         }
-        // One line when the device goes (or is missing at start), none for each failed retry.
-        if (!lost) {
-            std::fprintf(stderr, "smearscope-host: %s (%s); drawing silence, looking again every %lu s\n",
-                         first ? "no capture device" : "lost the capture device", fault.c_str(), kRetryMs / 1000);
-            JsonLine("listen_lost").Str("fault", fault.c_str()).Bool("at_start", first).Write();
-            std::lock_guard<std::mutex> hold(lock);
-            title = kNoDevice;
-        }
-        lost = true;
-        from.clear();
-        if (first) SetEvent(firstOpenDone);
-        first = false;
+        Lost(session, fault);
         if (!WaitToRetry()) break;
     }
-    if (enumerator) {
-        DefaultDeviceWatchStop(watch, enumerator);
-        enumerator->Release();
-    }
-    CoUninitialize();
+    SessionEnd(session);
+    if (com) CoUninitialize();
     return 0;
+}
+
+// Closes what CaptureStart made; null handles are passed over.
+void CloseRunHandles(Listening& run) {
+    for (HANDLE* handle : {&run.thread, &run.stopEvent, &run.firstOpenDone, &run.defaultChanged}) {
+        if (*handle) CloseHandle(*handle);
+        *handle = nullptr;
+    }
+}
+
+std::string LastErrorFault(const char* step) {
+    return std::string(step) + " failed (error " + std::to_string(GetLastError()) + ")";
+}
+
+// The run's events: stop (manual), first outcome (manual) and default changed (auto). "" or why not.
+std::string MakeEvents(Listening& run) {
+    const struct {
+        HANDLE* handle;
+        BOOL manualReset;
+    } events[] = {{&run.stopEvent, TRUE}, {&run.firstOpenDone, TRUE}, {&run.defaultChanged, FALSE}};
+    for (const auto& event : events)
+        if (!(*event.handle = CreateEventA(nullptr, event.manualReset, FALSE, nullptr)))
+            return LastErrorFault("CreateEventA");
+    return "";
 }
 
 }  // namespace
 
-void CaptureStart(const CaptureRequest& wanted) {
-    request = wanted;
+std::string CaptureStart(const CaptureRequest& wanted) {
+    CaptureStop();
+    state.reset(new Listening());
+    state->request = wanted;
+    if (!state->request.clock) state->request.clock = RealClockSeconds;
     CaptureSetGain(wanted.gain);
-    showsMicrophone = false;
-    startSeconds = HostClockSeconds();
-    analyser = SpectrumAnalyserCreate();
-    window.Reset(44100, startSeconds);
-    stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    firstOpenDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    defaultChanged = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr);
+    state->startSeconds = state->Now();
+    state->window.Reset(44100, state->startSeconds);
+    std::string fault = MakeEvents(*state);
+    if (fault.empty() && !(state->thread = CreateThread(nullptr, 0, CaptureThread, nullptr, 0, nullptr)))
+        fault = LastErrorFault("CreateThread");
+    if (!fault.empty()) {
+        CloseRunHandles(*state);
+        return fault;
+    }
     // The first frame already knows the device (or that there is none).
-    HANDLE waits[2] = {firstOpenDone, thread};
+    HANDLE waits[2] = {state->firstOpenDone, state->thread};
     WaitForMultipleObjects(2, waits, FALSE, 10000);
+    return "";
 }
 
 void CaptureStop() {
-    if (!thread) return;
-    SetEvent(stopEvent);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    CloseHandle(stopEvent);
-    CloseHandle(firstOpenDone);
-    CloseHandle(defaultChanged);
-    thread = nullptr;
-    SpectrumAnalyserDestroy(analyser);
-    analyser = nullptr;
+    if (!state->thread) return;
+    SetEvent(state->stopEvent);
+    WaitForSingleObject(state->thread, INFINITE);
+    CloseRunHandles(*state);
 }
 
 void CaptureFill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
+    Listening& run = *state;
     {
-        std::lock_guard<std::mutex> hold(lock);
-        window.Read(HostClockSeconds(), left.data(), right.data());
+        std::lock_guard<std::mutex> hold(run.lock);
+        run.window.Read(run.Now(), run.left.data(), run.right.data());
     }
     const float factor = float(CaptureGain());
     if (factor != 1.0f)
-        for (int i = 0; i < kFftSize; ++i) left[i] *= factor, right[i] *= factor;
+        for (int i = 0; i < kFftSize; ++i) run.left[i] *= factor, run.right[i] *= factor;
     // The waveform is the newest 576 samples: a live source has nothing after the present.
-    ComputeSpectrum(analyser, left.data(), spectrum[0]);
-    ComputeSpectrum(analyser, right.data(), spectrum[1]);
-    ComputeWaveform(left.data() + kFftSize - kSpectrumBins, waveform[0]);
-    ComputeWaveform(right.data() + kFftSize - kSpectrumBins, waveform[1]);
+    ComputeSpectrum(run.analyser, run.left.data(), spectrum[0]);
+    ComputeSpectrum(run.analyser, run.right.data(), spectrum[1]);
+    ComputeWaveform(run.left.data() + kFftSize - kSpectrumBins, waveform[0]);
+    ComputeWaveform(run.right.data() + kFftSize - kSpectrumBins, waveform[1]);
 }
 
-double CaptureSeconds() { return HostClockSeconds() - startSeconds; }
+double CaptureSeconds() { return state->Now() - state->startSeconds; }
 
 std::string CaptureTitle() {
-    std::lock_guard<std::mutex> hold(lock);
-    return title;
+    std::lock_guard<std::mutex> hold(state->lock);
+    return state->title;
 }
 
-bool CaptureShowsMicrophone() { return showsMicrophone; }
+bool CaptureShowsMicrophone() { return state->showsMicrophone; }
 
-double CaptureGain() { return GainAtStep(gainStep); }
+double CaptureGain() { return GainAtStep(state->gainStep); }
 
-void CaptureSetGain(double wanted) { gainStep = GainStep(wanted); }
+void CaptureSetGain(double wanted) { state->gainStep = GainStep(wanted); }
 
 bool CaptureGainKey(unsigned virtualKey, double& newGain) {
     if (!GainForKey(virtualKey, CaptureGain(), newGain)) return false;

@@ -1,4 +1,4 @@
-// The host's player: a playlist of WAV files (or the built-in demo track) timed by the clock, so
+// The bench's playlist: WAV files (or the built-in demo track) timed by the clock it is given, so
 // that the picture follows the file position with or without an audio device.
 #include "host/playback/playlist.h"
 #include <windows.h>
@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include "host/playback/demo_track.h"
-#include "host/run/host_clock.h"
 #include "host/base/json_log.h"
 #include "host/listen/spectrum.h"
 
@@ -33,16 +32,16 @@ void PlaylistEntry::Read(uint64_t first, size_t count, AudioClip& out) {
     out.right.assign(clip.right.begin() + from, clip.right.begin() + to);
 }
 
-Player::Player() : analyser(SpectrumAnalyserCreate()), window(kFftSize) {}
+Playlist::Playlist(ClockSeconds clock) : clock(clock), analyser(SpectrumAnalyserCreate()), window(kFftSize) {}
 
-Player::~Player() {
+Playlist::~Playlist() {
     StopAudio();
     SpectrumAnalyserDestroy(analyser);
 }
 
-double Player::Now() const { return HostClockSeconds(); }
+double Playlist::Now() const { return clock(); }
 
-void Player::Open(const std::vector<std::string>& paths, const std::string& titleOverride) {
+void Playlist::Open(const std::vector<std::string>& paths, const std::string& titleOverride) {
     for (const std::string& path : paths) {
         PlaylistEntry entry;
         entry.file.reset(new WavFile());
@@ -64,18 +63,18 @@ void Player::Open(const std::vector<std::string>& paths, const std::string& titl
     }
 }
 
-void Player::Start() {
+void Playlist::Start() {
     if (started || entries.empty()) return;
     started = true;
     StartEntry(0, 0.0);
 }
 
-double Player::PositionSeconds() const {
+double Playlist::PositionSeconds() const {
     if (Empty() || !started) return 0.0;
     return (paused ? pausedAt : Now()) - entryStart;
 }
 
-void Player::StartEntry(int entry, double offsetSeconds) {
+void Playlist::StartEntry(int entry, double offsetSeconds) {
     index = entry;
     finished = false;
     entryStart = Now() - offsetSeconds;
@@ -84,7 +83,7 @@ void Player::StartEntry(int entry, double offsetSeconds) {
     if (!paused) StartAudio(offsetSeconds);
 }
 
-void Player::Update() {
+void Playlist::Update() {
     Start();
     if (!Playing()) return;
     if (waveOut) {
@@ -103,7 +102,7 @@ void Player::Update() {
     }
 }
 
-void Player::TogglePause() {
+void Playlist::TogglePause() {
     if (Empty() || !started) return;
     if (!paused) {
         pausedAt = Now();
@@ -116,7 +115,7 @@ void Player::TogglePause() {
     }
 }
 
-void Player::Seek(double seconds) {
+void Playlist::Seek(double seconds) {
     if (Empty() || !started) return;
     const PlaylistEntry& entry = entries[index];
     const double length = double(entry.Frames()) / entry.SampleRate();
@@ -127,7 +126,7 @@ void Player::Seek(double seconds) {
     if (!paused) StartAudio(target);
 }
 
-void Player::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
+void Playlist::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
     if (Empty()) return;
     PlaylistEntry& entry = entries[index];
     const long long position = (long long)(PositionSeconds() * entry.SampleRate());
@@ -148,7 +147,7 @@ void Player::Fill(uint8_t spectrum[2][576], uint8_t waveform[2][576]) {
 }
 
 // Plays the current entry from offsetSeconds on the default output, when there is one.
-void Player::StartAudio(double offsetSeconds) {
+void Playlist::StartAudio(double offsetSeconds) {
     StopAudio();
     if (noOutput) return;
     const PlaylistEntry& entry = entries[index];
@@ -176,7 +175,7 @@ void Player::StartAudio(double offsetSeconds) {
 }
 
 // Fills output block i with the next samples and queues it; past the end it stays out of the queue.
-void Player::QueueAudioBlock(int i) {
+void Playlist::QueueAudioBlock(int i) {
     HWAVEOUT device = static_cast<HWAVEOUT>(waveOut);
     WAVEHDR& header = static_cast<WAVEHDR*>(waveHeaders)[i];
     if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(device, &header, sizeof(WAVEHDR));
@@ -196,7 +195,7 @@ void Player::QueueAudioBlock(int i) {
     waveOutWrite(device, &header, sizeof(WAVEHDR));
 }
 
-void Player::StopAudio() {
+void Playlist::StopAudio() {
     if (!waveOut) return;
     HWAVEOUT device = static_cast<HWAVEOUT>(waveOut);
     WAVEHDR* headers = static_cast<WAVEHDR*>(waveHeaders);

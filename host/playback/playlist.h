@@ -1,10 +1,11 @@
-// The host's player: a playlist of WAV files (or the built-in demo track), its play position on
-// the clock, pause and seek, audio output when a device exists, and the blocks a plug-in reads.
+// The bench's playlist: WAV files (or the built-in demo track), its play position on the clock it
+// is given, pause and seek, audio output when a device exists, and the blocks a plug-in reads.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+#include "host/base/real_clock.h"
 #include "host/playback/wav_file.h"
 #include "host/listen/wav_format.h"
 
@@ -20,10 +21,11 @@ struct PlaylistEntry {
 
 struct SpectrumAnalyser;
 
-class Player {
+class Playlist {
 public:
-    Player();
-    ~Player();
+    // `clock` times the play position (the bench's stepped clock makes runs repeat).
+    explicit Playlist(ClockSeconds clock);
+    ~Playlist();
     // Loads each file; one that cannot be read gets a one-line error on stderr naming it and its
     // fault (and an audio_error log event), and the rest still play. Each entry that starts is
     // logged as a track event. Not thread-safe: callers on two threads hold a lock of their own. With no files, the demo track plays, looping.
@@ -37,7 +39,7 @@ public:
     int Index() const { return index; }
     const char* Title() const { return Empty() ? "" : entries[index].title.c_str(); }
     // The title of any entry; the current one's for an index out of range. Stays valid while the
-    // player lives.
+    // playlist lives.
     const char* TitleAt(long long entry) const {
         return entry >= 0 && entry < (long long)entries.size() ? entries[size_t(entry)].title.c_str() : Title();
     }
@@ -56,6 +58,7 @@ private:
     void QueueAudioBlock(int block);
     void StopAudio();
 
+    ClockSeconds clock;
     std::vector<PlaylistEntry> entries;
     bool loop = false;
     int index = 0;

@@ -25,11 +25,11 @@ unsigned char RandomBin(int frame, int bin) {
 
 }  // namespace
 
-void FillSpectrum(const HostOptions& options, int frame, unsigned char data[2][kSpectrumBins]) {
+void FillSpectrum(SpectrumKind kind, int constant, int frame, unsigned char data[2][kSpectrumBins]) {
     for (int bin = 0; bin < kSpectrumBins; ++bin) {
         unsigned char value;
-        switch (options.spectrum) {
-        case SpectrumKind::Constant: value = (unsigned char)options.spectrumValue; break;
+        switch (kind) {
+        case SpectrumKind::Constant: value = (unsigned char)constant; break;
         case SpectrumKind::Ramp: value = (unsigned char)std::min(255, bin * 4); break;
         case SpectrumKind::Random: value = RandomBin(frame, bin); break;
         default: value = DemoBin(frame, bin); break;

@@ -1,6 +1,7 @@
-// The host's clock: the real tick and performance counters, or a fake tick that advances by a fixed
+// The bench's clock: the real tick and performance counters, or a fake tick that advances by a fixed
 // step per Render so that two runs with the same options present the same frames byte for byte.
 #include "host/run/host_clock.h"
+#include "host/base/real_clock.h"
 
 namespace {
 // NOTE: a nonzero start, well away from 0 and from the 49.7-day wrap, so that a reader that treats
@@ -28,9 +29,5 @@ void HostClockStepBack() {
 DWORD HostClockTicks() { return stepMs ? fakeTick : GetTickCount(); }
 
 double HostClockSeconds() {
-    if (stepMs) return fakeTick / 1000.0;
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return double(count.QuadPart) / double(frequency.QuadPart);
+    return stepMs ? fakeTick / 1000.0 : RealClockSeconds();
 }

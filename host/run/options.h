@@ -3,10 +3,10 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "host/base/option_table.h"
+#include "host/playback/synthetic_spectrum.h"
 #include "host/run/soak.h"
 #include "host/run/window_moves.h"
-
-enum class SpectrumKind { Demo, Ramp, Constant, Random };
 
 struct KeyPress {
     int frame;
@@ -58,8 +58,6 @@ struct HostOptions {
     SoakOptions soak;
 };
 
-// A whole decimal number and nothing else.
-bool ParseInt(const std::string& text, int& value);
 // Parses argv; on a malformed option returns false with a one-line reason in error.
 bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 bool CaptureWanted(const HostOptions& options, int frame);

@@ -71,6 +71,20 @@ int RunLoaded(VisModule* module, const std::string& pluginClass, int load) {
     return kExitContractKept;
 }
 
+// What the run feeds the plug-in, on the bench's clock.
+FeedRequest FeedFor(const HostOptions& options) {
+    FeedRequest feed;
+    feed.audioPaths = options.audioPaths;
+    if (options.titleGiven) feed.title = options.title;
+    feed.spectrumOverride = options.spectrumGiven;
+    feed.listen = options.listen;
+    feed.listenInput = options.listenInput;
+    feed.device = options.device;
+    feed.listenSettingsPath = options.listenSettingsPath;
+    feed.clock = HostClockSeconds;
+    return feed;
+}
+
 }  // namespace
 
 int RunHost(const HostOptions& options) {
@@ -88,7 +102,7 @@ int RunHost(const HostOptions& options) {
     hostState.hostWindow = CreateHostWindow();
     if (!hostState.hostWindow) return Fail(kExitLoadOrContract, "cannot create the host window");
     int status = kExitContractKept;
-    if (!options.config) AudioFeedStart(options);
+    if (!options.config) AudioFeedStart(FeedFor(options));
     for (int load = 1; status == kExitContractKept && load <= options.soak.reloads; ++load) {
         VisModule* module = nullptr;
         std::string pluginClass;

@@ -104,7 +104,8 @@ bool StopFileExists() {
 // Just before a Render: the spectrum and the plug-in see one clock reading per frame.
 void BeforeRender(int frame) {
     HostClockAdvance();
-    if (hostState.options.spectrumGiven) FillSpectrum(hostState.options, frame, module->spectrumData);
+    const HostOptions& options = hostState.options;
+    if (options.spectrumGiven) FillSpectrum(options.spectrum, options.spectrumValue, frame, module->spectrumData);
     AudioFeedFill(frame, module->spectrumData, module->waveformData);
     hostState.framePauseMs = 0;
     hostState.frameSleptMs = 0;
