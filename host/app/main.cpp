@@ -21,9 +21,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     if (options.listDevices) {
         std::string text;
-        const bool listed = AudioDevicesReport(text);
-        TellUser(text, !listed);
-        return listed ? kAppDone : kAppBadStart;
+        if (!AudioDevicesReport(text)) {
+            TellUser("smearscope: " + text + "\n", true);
+            return kAppBadStart;
+        }
+        TellUser(text + "--device takes a number, an id or a name (or a unique part of one) and keeps it for the\n"
+                        "next start; --device \"\" goes back to the default output, which is then followed when\n"
+                        "it changes. An output device is captured through loopback; where that is refused, its\n"
+                        "monitor or the default recording device is recorded instead.\n",
+                 false);
+        return kAppDone;
     }
     return RunApp(options);
 }

@@ -91,22 +91,6 @@ bool AudioDevicesReport(std::string& text) {
     std::string fault;
     std::vector<AudioDevice> devices = ListAudioDevices(fault);
     CoUninitialize();
-    if (!fault.empty()) {
-        text = "smearscope: " + fault + "\n";
-        return false;
-    }
-    text = DeviceListText(devices) +
-           "--device takes a number, an id or a name (or a unique part of one). An output device is\n"
-           "captured through loopback; where that is refused, its monitor or the default recording\n"
-           "device is recorded instead. Without --device the default device is listened to and\n"
-           "followed when it changes.\n";
-    return true;
-}
-
-int PrintAudioDevices() {
-    std::string text;
-    const bool listed = AudioDevicesReport(text);
-    std::fputs(text.c_str(), listed ? stdout : stderr);
-    std::fflush(listed ? stdout : stderr);
-    return listed ? 0 : 1;
+    text = fault.empty() ? DeviceListText(devices) : fault;
+    return fault.empty();
 }

@@ -1,5 +1,5 @@
 // The platform's audio endpoints (the multimedia device enumerator): every active output and input
-// device with its id, friendly name and whether it is the default, and console output for a list.
+// device with its id, friendly name and whether it is the default, and the text that lists them.
 #pragma once
 #include <windows.h>
 #include <mmdeviceapi.h>
@@ -10,10 +10,9 @@
 // Every active endpoint, numbered (NumberDevices). COM must be initialised on the calling thread.
 // Empty with `fault` set when the platform has no enumerator.
 std::vector<AudioDevice> ListAudioDevices(std::string& fault);
-// --list-devices' text: the list with how --device takes it; false with why there is none.
+// The devices numbered, a table a line each, for --list-devices (each program adds how its --device
+// takes them); false with why there is none instead.
 bool AudioDevicesReport(std::string& text);
-// The bench's --list-devices: that text on stdout (or stderr); 0 when the devices could be listed.
-int PrintAudioDevices();
 
 // For the capture: an endpoint's id and friendly name ("Default device" where it has none), and
 // the id of a direction's default endpoint ("" where there is none).

@@ -18,7 +18,8 @@ std::string PluginBesideProgram() {
 }
 
 std::string LoadPluginLibrary(const std::string& path, HWND parent, PluginLibrary& plugin,
-                              void (*beforeHeader)(HMODULE), std::atomic<const char*>* callback) {
+                              void (*beforeHeader)(HMODULE), std::atomic<const char*>* callback,
+                              void (*probe)(VisHeader*, VisModule*)) {
     plugin = PluginLibrary();
     plugin.library = LoadLibraryA(path.c_str());
     if (!plugin.library) return "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
@@ -33,11 +34,8 @@ std::string LoadPluginLibrary(const std::string& path, HWND parent, PluginLibrar
     if (header->version != kVisHeaderVersion)
         return "header version " + std::to_string(header->version) + ", expected 256";
     plugin.windowClass = header->description ? header->description : "";
-    for (int index : {0, 1, -1}) {
-        VisModule* found = header->getModule(index);
-        JsonLine("module").Int("index", index).Bool("null", found == nullptr).Write();
-        if (index == 0) plugin.module = found;
-    }
+    plugin.module = header->getModule(0);
+    if (probe) probe(header, plugin.module);
     if (!plugin.module) return "GetModule(0) returned null";
     plugin.module->parentWindow = parent;
     plugin.module->instance = plugin.library;
