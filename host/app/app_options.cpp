@@ -1,93 +1,60 @@
 // The app's command line, one row per option: what it sets and the line --help shows for it.
 // Parsing only; the run reads the result.
 #include "host/app/app_options.h"
-#include <cstdlib>
+#include "host/base/option_table.h"
 
 namespace {
 
-struct AppOption {
-    const char* name;
-    const char* value;  // the value's name in --help, null for a switch
-    const char* help;
-    // Applies the option (value is null for a switch); false with a reason in error.
-    bool (*apply)(AppOptions& options, const char* value, std::string& error);
-};
+// NOTE: each help on one line from column 22, as the app's --help has always been laid out.
+const UsageLayout kUsageLayout = {22, 1, 0};
 
-bool ParseCount(const char* text, int& value) {
-    char* end = nullptr;
-    long number = std::strtol(text, &end, 10);
-    if (!*text || *end || number < 1 || number > 1000000000L) return false;
-    value = (int)number;
-    return true;
-}
-
-const AppOption kAppOptions[] = {
-    {"--config", nullptr, "open the plug-in's settings dialog, then end",
-     [](AppOptions& o, const char*, std::string&) { return o.config = true; }},
-    {"--fill-screen", nullptr, "start with the picture filling its monitor without a border (F11 leaves)",
-     [](AppOptions& o, const char*, std::string&) { return o.fillScreen = true; }},
-    {"--frames", "N", "end after N frames (for scripts and checks)",
-     [](AppOptions& o, const char* v, std::string& e) {
-         if (ParseCount(v, o.frames)) return true;
-         e = "--frames needs a whole number from 1";
-         return false;
-     }},
-    {"--user-folder", "DIR",
+const OptionRow<AppOptions> kAppOptions[] = {
+    {0, "--config", nullptr, "open the plug-in's settings dialog, then end", "",
+     [](const std::string&, AppOptions& o) { return o.config = true; }},
+    {0, "--fill-screen", nullptr, "start with the picture filling its monitor without a border (F11 leaves)", "",
+     [](const std::string&, AppOptions& o) { return o.fillScreen = true; }},
+    {0, "--frames", "N", "end after N frames (for scripts and checks)", "a whole number from 1",
+     [](const std::string& v, AppOptions& o) { return ParseInt(v, o.frames) && o.frames >= 1; }},
+    {0, "--user-folder", "DIR",
      "keep the plug-in's copy, its settings, the app's settings and the log in DIR, not in "
-     "%LOCALAPPDATA%\\Smearscope",
-     [](AppOptions& o, const char* v, std::string&) {
+     "%LOCALAPPDATA%\\Smearscope", "",
+     [](const std::string& v, AppOptions& o) {
          o.userFolder = v;
          return true;
      }},
-    {"--log", "PATH", "write the log to PATH, not to smearscope.log in the user folder",
-     [](AppOptions& o, const char* v, std::string&) {
+    {0, "--log", "PATH", "write the log to PATH, not to smearscope.log in the user folder", "",
+     [](const std::string& v, AppOptions& o) {
          o.logPath = v;
          return true;
      }},
-    {"--device", "NAME|NUMBER",
-     "listen to this device (a number, id or name from --list-devices), kept; \"\" the default",
-     [](AppOptions& o, const char* v, std::string&) {
+    {0, "--device", "NAME|NUMBER",
+     "listen to this device (a number, id or name from --list-devices), kept; \"\" the default", "",
+     [](const std::string& v, AppOptions& o) {
          o.device = v;
          o.deviceGiven = true;
          return true;
      }},
-    {"--list-devices", nullptr, "print the sound devices, numbered, the defaults marked, and end",
-     [](AppOptions& o, const char*, std::string&) { return o.listDevices = true; }},
-    {"--help", nullptr, "show this text", [](AppOptions& o, const char*, std::string&) { return o.help = true; }},
+    {0, "--list-devices", nullptr, "print the sound devices, numbered, the defaults marked, and end", "",
+     [](const std::string&, AppOptions& o) { return o.listDevices = true; }},
+    {0, "--help", nullptr, "show this text", "", [](const std::string&, AppOptions& o) { return o.help = true; }},
 };
 
 }  // namespace
 
 bool ParseAppOptions(int argc, char** argv, AppOptions& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const AppOption* found = nullptr;
-        for (const AppOption& option : kAppOptions)
-            if (argument == option.name) found = &option;
-        if (!found) {
-            error = "unknown option " + argument + " (--help lists them)";
-            return false;
-        }
-        const char* value = nullptr;
-        if (found->value) {
-            if (i + 1 >= argc) {
-                error = argument + " needs " + found->value;
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (!found->apply(options, value, error)) return false;
+    const OptionFault fault = ParseOptionRows(kAppOptions, argc, argv, options);
+    switch (fault.kind) {
+    case OptionFault::None: return true;
+    case OptionFault::Unknown: error = "unknown option " + fault.option + " (--help lists them)"; break;
+    case OptionFault::NoValue: error = fault.option + " needs " + fault.valueName; break;
+    case OptionFault::Refused: error = fault.option + " needs " + fault.wants; break;
     }
-    return true;
+    return false;
 }
 
 std::string AppUsage() {
     std::string text = "smearscope [options]: draws what the PC plays with the Smearscope plug-in.\n\n";
-    for (const AppOption& option : kAppOptions) {
-        std::string left = std::string("  ") + option.name + (option.value ? std::string(" ") + option.value : "");
-        left.resize(left.size() < 22 ? 22 : left.size() + 1, ' ');
-        text += left + option.help + "\n";
-    }
+    AppendUsageRows(text, kAppOptions, 0, kUsageLayout);
     text += "\nKeys: the plug-in's (H shows them), Esc ends, F11 fills the monitor and back,\n"
             "+ and - change the gain in 3 dB steps (shown in the title; kept), 0 puts it back to 1.\n"
             "Exit status: 0 done, 1 bad options or no user folder, 2 the plug-in did not load or did not start.\n";

@@ -2,11 +2,7 @@
 // One table of options drives the parser and --help; malformed values are refused with a reason.
 #include "host/run/options.h"
 #include <windows.h>
-#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <sstream>
 #include "host/harness/quirks.h"
 
@@ -20,21 +16,6 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
         if (!item.empty()) items.push_back(item);
     return items;
 }
-
-}  // namespace
-
-bool ParseInt(const std::string& text, int& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    // Out of range is refused rather than clamped: 99999999999 frames is a typing error.
-    if (*end != '\0' || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = (int)parsed;
-    return true;
-}
-
-namespace {
 
 bool ParseFrameRanges(const std::string& text, std::vector<std::pair<int, int>>& ranges) {
     for (const std::string& item : SplitList(text, ',')) {
@@ -78,11 +59,6 @@ bool ParseResizes(const std::string& text, std::vector<Resize>& resizes) {
         resizes.push_back(resize);
     }
     return true;
-}
-
-// A count for the drills: a whole number from `least` up to a million.
-bool ParseCount(const std::string& text, int& value, int least) {
-    return ParseInt(text, value) && value >= least && value <= 1000000;
 }
 
 bool ParseFailure(const std::string& text, std::vector<FailRule>& failures) {
@@ -129,19 +105,8 @@ namespace {
 
 enum class OptionGroup { Run, Drill };
 
-// One option: the parser, --help and the README's option table all follow these rows.
-struct OptionRow {
-    OptionGroup group;
-    const char* name;
-    const char* value;  // the value's placeholder in --help; null for an option without a value, and
-                        // in brackets for an optional one (taken when the next argument is no option)
-    const char* help;   // flowed to the width of --help; a '\n' is a space
-    const char* wants;  // what a refused value is told: "NAME wants WANTS, got VALUE"
-    // Applies the value (ignored without one); false when the value is malformed.
-    bool (*apply)(const std::string& value, HostOptions& options);
-};
-
-const OptionRow kOptionRows[] = {
+// The parser, --help and the README's option table all follow these rows.
+const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
     {OptionGroup::Run, "--plugin", "PATH", "the plug-in DLL (default vis_Smearscope.dll beside the host)", "",
      [](const std::string& text, HostOptions& options) { options.pluginPath = text; return true; }},
     {OptionGroup::Run, "--frames", "N",
@@ -346,58 +311,22 @@ const OptionRow kOptionRows[] = {
      }},
 };
 
-const OptionRow* FindOption(const std::string& name) {
-    for (const OptionRow& row : kOptionRows)
-        if (name == row.name) return &row;
-    return nullptr;
-}
+// The help from column 25, flowed to 96 columns: a terminal of 100 never wraps it mid-word.
+const UsageLayout kUsageLayout = {25, 2, 96};
 
-// "  NAME VALUE", padded to the help column, then the help flowed into lines of at most kUsageWidth
-// columns (a terminal of 100 never wraps it mid-word), its later lines starting at that column.
-void AppendUsageRows(OptionGroup group, std::string& text) {
-    const size_t kHelpColumn = 25, kUsageWidth = 96;
-    for (const OptionRow& row : kOptionRows) {
-        if (row.group != group) continue;
-        std::string line = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
-        line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
-        std::string help = row.help;
-        std::replace(help.begin(), help.end(), '\n', ' ');
-        line += help;
-        while (line.size() > kUsageWidth) {
-            const size_t space = line.rfind(' ', kUsageWidth);
-            if (space == std::string::npos || space <= kHelpColumn) break;  // one word past the width
-            text += line.substr(0, space) + "\n";
-            line = std::string(kHelpColumn, ' ') + line.substr(space + 1);
-        }
-        text += line + "\n";
-    }
+std::string Spelled(const std::string& argument) {
+    return argument == "-h" ? "--help" : argument;  // the short form most tools take
 }
 
 }  // namespace
 
 bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
-        if (option == "-h") option = "--help";  // the short form most tools take
-        const OptionRow* row = FindOption(option);
-        if (!row) {
-            error = "unknown option " + option + " (see --help)";
-            return false;
-        }
-        std::string text;
-        if (row->value && row->value[0] == '[') {
-            if (i + 1 < argc && argv[i + 1][0] != '-') text = argv[++i];
-        } else if (row->value) {
-            if (i + 1 >= argc) {
-                error = option + " needs a value";
-                return false;
-            }
-            text = argv[++i];
-        }
-        if (!row->apply(text, options)) {
-            error = option + " wants " + row->wants + ", got " + text;
-            return false;
-        }
+    const OptionFault fault = ParseOptionRows(kOptionRows, argc, argv, options, Spelled);
+    switch (fault.kind) {
+    case OptionFault::None: break;
+    case OptionFault::Unknown: error = "unknown option " + fault.option + " (see --help)"; return false;
+    case OptionFault::NoValue: error = fault.option + " needs a value"; return false;
+    case OptionFault::Refused: error = fault.option + " wants " + fault.wants + ", got " + fault.value; return false;
     }
     if (options.listen && !options.audioPaths.empty()) {
         error = "--listen and --audio exclude each other";
@@ -414,12 +343,12 @@ std::string HostUsage() {
     std::string text =
         "smearscope-host: runs a visualisation plug-in as the player does and records what it does.\n"
         "Options:\n";
-    AppendUsageRows(OptionGroup::Run, text);
+    AppendUsageRows(text, kOptionRows, OptionGroup::Run, kUsageLayout);
     text +=
         "Exit status: 0 when the plug-in kept its contract; 1 bad options; 2 load or contract failure;\n"
         "3 crash in the plug-in; 4 the configuration dialog did not appear;\n"
         "5 a capture could not be written.\n"
         "Reliability drills:\n";
-    AppendUsageRows(OptionGroup::Drill, text);
+    AppendUsageRows(text, kOptionRows, OptionGroup::Drill, kUsageLayout);
     return text;
 }
