@@ -4,10 +4,14 @@
 
 namespace {
 
-// One player window a process: the bench's and the app's both are.
-PlayerWindowHandlers handlers;
+// Each window's own handlers, in its extra bytes from WM_NCCREATE to WM_NCDESTROY.
+struct WindowRecord {
+    PlayerWindowHandlers handlers;
+    bool* adopted;  // while the window is being created: set once the window holds the record
+};
 
-LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(const PlayerWindowHandlers& handlers, HWND window, UINT message, WPARAM wParam,
+                      LPARAM lParam) {
     LRESULT result = 0;
     if (handlers.other && handlers.other(window, message, wParam, lParam, result)) return result;
     switch (message) {
@@ -27,6 +31,23 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* record = (WindowRecord*)((CREATESTRUCTA*)lParam)->lpCreateParams;
+        *record->adopted = true;
+        record->adopted = nullptr;
+        SetWindowLongPtrA(window, 0, (LONG_PTR)record);
+    }
+    auto* record = (WindowRecord*)GetWindowLongPtrA(window, 0);
+    if (!record) return DefWindowProcA(window, message, wParam, lParam);
+    const LRESULT result = HandleMessage(record->handlers, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, 0, 0);
+        delete record;
+    }
+    return result;
+}
+
 }  // namespace
 
 LRESULT AnswerPlayerQuery(WPARAM wParam, LPARAM query, PlayerAnswers& answers) {
@@ -44,18 +65,23 @@ LRESULT AnswerPlayerQuery(WPARAM wParam, LPARAM query, PlayerAnswers& answers) {
 
 HWND CreatePlayerWindow(const char* className, const PlayerWindowHandlers& windowHandlers, const char* title,
                         DWORD style, DWORD exStyle, int x, int y, int width, int height) {
-    handlers = windowHandlers;
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = PlayerWindowProc;
+    windowClass.cbWndExtra = sizeof(WindowRecord*);
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className;
     if (!RegisterClassExA(&windowClass)) return nullptr;
-    return CreateWindowExA(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    bool adopted = false;
+    auto* record = new WindowRecord{windowHandlers, &adopted};
+    HWND window = CreateWindowExA(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), record);
+    // A window that failed after WM_NCCREATE has freed the record with WM_NCDESTROY already.
+    if (!adopted) delete record;
+    return window;
 }
 
 void DestroyPlayerWindow(HWND window, const char* className) {
