@@ -1,5 +1,5 @@
-// The clock the host can hand the plug-in instead of the system's: with --clock-step, every tick
-// reading and the player's position come from a fake clock that moves only when a Render starts.
+// The bench's clock, handed to the plug-in instead of the system's: with --clock-step, every tick
+// reading and the playlist's position come from a fake clock that moves only when a Render starts.
 #pragma once
 #include <windows.h>
 
@@ -12,5 +12,5 @@ void HostClockAdvance();
 void HostClockStepBack();
 // The tick count the plug-in sees (the system's unless the clock is fake).
 DWORD HostClockTicks();
-// Seconds for the player's position; the fake clock when set, else the high-resolution counter.
+// Seconds for the playlist and the capture; the fake clock when set, else the real one.
 double HostClockSeconds();
