@@ -172,6 +172,9 @@ TEST(App, PictureIsOwnedByTheAppWindowAndSettingsSurviveASecondStartAndAnUpgrade
     EXPECT_TRUE(shownAgain);
     ASSERT_NE(run.First("app"), nullptr);
     EXPECT_TRUE(run.First("app")->Bool("copied")) << "the first start copies the plug-in";
+    // A player asks for module 0 alone: the contract probe of modules 1 and -1 is the bench's.
+    EXPECT_EQ(run.Count("header"), 1);
+    EXPECT_EQ(run.Count("module"), 0);
     EXPECT_EQ(StoredInt(run, "Width"), 300);
     EXPECT_EQ(StoredInt(run, "Height"), 200);
     EXPECT_EQ(StoredInt(run, "ShowSongTitle"), 1) << run.SettingsText();

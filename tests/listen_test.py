@@ -131,6 +131,9 @@ def play_tone_and_fall(host, wav, bin_, start, sink=None):
     return zero
 
 
+listed_text = {}  # each program's last --list-devices output, its white space folded
+
+
 def list_devices(program="smearscope-host.exe"):
     """--list-devices' rows as {(output, name): (number, id, default)}."""
     result = subprocess.run([WINE, os.path.join(BIN, program), "--list-devices"], capture_output=True,
@@ -143,6 +146,7 @@ def list_devices(program="smearscope-host.exe"):
         if row:
             devices[(output, row.group(2))] = (int(row.group(1)), row.group(4), bool(row.group(3)))
     print(result.stdout, end="")
+    listed_text[program] = " ".join(result.stdout.split())
     return devices
 
 
@@ -170,8 +174,13 @@ def devices_and_gain(folder, wav, bin_, unit_peak):
                (True, name) in devices and (False, "Monitor of " + name) in devices)
     expect("a default in each direction: %s" % devices,
            sorted(output for (output, _), row in devices.items() if row[2]) == [False, True])
-    # The app, a window program, prints the same list on the console it was started from.
+    # The app, a window program, prints the same list on the console it was started from, and says
+    # how its own --device takes them: kept, not followed as the bench's default is.
     expect("the app lists what the bench lists", list_devices("smearscope.exe") == devices)
+    expect("each program says how its --device takes a device",
+           "keeps it for the next start" in listed_text["smearscope.exe"] and
+           "Without --device" in listed_text["smearscope-host.exe"] and
+           "Without --device" not in listed_text["smearscope.exe"])
     # A number from the list names the same device in the next run; a name that is no device's gives
     # one line, and the run goes on silent to its end.
     number = str(devices.get((False, "Monitor of Second"), (0,))[0])
