@@ -5,7 +5,7 @@
 
 namespace {
 
-// NOTE: each help on one line from column 22, as the app's --help has always been laid out.
+// Each help on one line from column 22, as the app's --help has always been laid out.
 const UsageLayout kUsageLayout = {22, 1, 0};
 
 const OptionRow<AppOptions> kAppOptions[] = {
