@@ -22,7 +22,7 @@ bool ParseCount(const char* text, int& value) {
 }
 
 const AppOption kAppOptions[] = {
-    {"--config", nullptr, "open the plug-in's settings dialog, then end",
+    {"--config", nullptr, "open the plug-in's settings dialog, then end (in a running app: its own)",
      [](AppOptions& o, const char*, std::string&) { return o.config = true; }},
     {"--fill-screen", nullptr, "start with the picture filling its monitor without a border (F11 leaves)",
      [](AppOptions& o, const char*, std::string&) { return o.fillScreen = true; }},
@@ -88,8 +88,10 @@ std::string AppUsage() {
         left.resize(left.size() < 22 ? 22 : left.size() + 1, ' ');
         text += left + option.help + "\n";
     }
-    text += "\nKeys: the plug-in's (H shows them), Esc ends, F11 fills the monitor and back,\n"
+    text += "\nKeys: the plug-in's (H shows them), M or the menu key opens the app's menu (so does a\n"
+            "right click on its notification icon), Esc ends, F11 fills the monitor and back,\n"
             "+ and - change the gain in 3 dB steps (shown in the title; kept), 0 puts it back to 1.\n"
+            "One app runs per user folder: a second start brings its picture forward.\n"
             "Exit status: 0 done, 1 bad options or no user folder, 2 the plug-in did not load or did not start.\n";
     return text;
 }
