@@ -15,7 +15,7 @@ import tempfile
 import time
 
 import listen_test as lt
-from listen_test import event, expect, peak, pulse, silent, tone_wav, winpath  # noqa: F401
+from listen_test import event, expect, pulse, tone_wav, winpath
 
 PICTURE = "Korvath's OpenGL Smearscope"
 
@@ -23,14 +23,13 @@ PICTURE = "Korvath's OpenGL Smearscope"
 class App(lt.Host):
     """smearscope.exe with a user folder of its own, its log read as it grows."""
 
-    def __init__(self, folder, arguments=(), make=True):
+    def __init__(self, folder, name="log.jsonl"):
         self.folder, self.log, self.read, self.tone_peaks = folder, [], 0, []
-        if make:
-            os.makedirs(folder)
-        self.stderr = open(os.path.join(folder, "stderr-%d.txt" % len(os.listdir(folder))), "wb")
+        os.makedirs(folder, exist_ok=True)
+        self.stderr = open(os.path.join(folder, name + ".stderr"), "wb")
         self.process = subprocess.Popen(
             [WINE, os.path.join(BIN, "smearscope.exe"), "--user-folder", winpath(folder),
-             "--log", winpath(os.path.join(folder, "log.jsonl"))] + list(arguments),
+             "--log", winpath(os.path.join(folder, name))],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=self.stderr)
 
     def end(self):
@@ -125,12 +124,14 @@ def press_in_picture(key):
 
 
 def click_icon(button):
+    """Without a tray on the display, Wine's explorer shows the icons in a small captioned window of
+    its own, the first icon at the bottom left (each icon a child window without an X window)."""
     def do():
-        tray = bounded("the notification icon's window",
+        tray = bounded("the notification icons' window",
                        lambda: xdotool("search", "--onlyvisible", "--name", "Wine System Tray"))
         if tray:
             x, y, w, h = geometry(tray[0])
-            xdotool("mousemove", x + min(w, h) // 2, y + h // 2)
+            xdotool("mousemove", x + 12, y + h - 12)
             xdotool("click", button)
     return do
 
@@ -161,7 +162,7 @@ def drive(folder, bin_):
             at = app.wait("the gain 3 dB up", lambda l: l["event"] == "listen_gain" and l["gain"] > 1.4, start)
             title = app.wait("the title with the gain", lambda l: l["event"] == "title" and "+3 dB" in l["text"], start)
             expect("the title says it: %r" % app.log[title:title + 1], at >= 0 and title >= 0)
-            expect("the gain kept: %s" % kept(app.folder, "Listen", "Gain"), kept(app.folder, "Listen", "Gain") == "1.414")
+            bounded("the gain kept", lambda: kept(app.folder, "Listen", "Gain") == "1.414")
 
         # The icon's right button: "Fill the screen" fills the monitor.
         items, _ = open_menu(app, "the icon", click_icon(3))
@@ -173,7 +174,7 @@ def drive(folder, bin_):
             picture = xdotool("search", "--onlyvisible", "--name", PICTURE)
             filled = geometry(picture[0])[2:] if picture else None
             expect("filled %s, the screen %s" % (filled, screen), at >= 0 and filled == screen)
-            expect("the fill kept", kept(app.folder, "App", "Fill") == "1")
+            bounded("the fill kept", lambda: kept(app.folder, "App", "Fill") == "1")
         items, _ = open_menu(app, "the menu key", press_in_picture("Menu"))
         expect("Fill the screen checked while filled", items.get("Fill the screen", {}).get("checked"))
 
@@ -183,7 +184,7 @@ def drive(folder, bin_):
             click(items["Keep on top"])
             at = app.wait("on top", lambda l: l["event"] == "on_top" and l["on"], start)
             expect("topmost: %r" % app.log[at:at + 1], at >= 0 and app.log[at]["topmost"])
-            expect("on top kept", kept(app.folder, "App", "OnTop") == "1")
+            bounded("on top kept", lambda: kept(app.folder, "App", "OnTop") == "1")
 
         # "Listen to": the second sink while running; its tone then peaks in the app's spectrum lines.
         items, _ = open_menu(app, "M for a device", press_in_picture("m"))
@@ -192,7 +193,7 @@ def drive(folder, bin_):
             click(items["Listen to"])
             app.wait("the device list", lambda l: l["event"] == "menu_item" and l["menu"] == "Listen to", start)
             devices = menu_items(app, start, "Listen to")
-            second = [line for text, line in devices.items() if text.endswith("  Monitor of Second")]
+            second = [line for text, line in devices.items() if text.endswith("  Monitor of Second (recording)")]
             expect("the default first and checked, then the devices: %s" % sorted(devices),
                    devices.get("The default output (follow it)", {}).get("index") == 0 and
                    devices["The default output (follow it)"]["checked"] and len(second) == 1)
@@ -207,16 +208,21 @@ def drive(folder, bin_):
                                       sink="second")
                 print("from the click to the second sink heard: switch %s ms, listening after %.0f ms" % (
                     app.log[switched]["ms"] if switched >= 0 else None, (time.monotonic() - clicked) * 1000))
-                expect("the choice kept as --device keeps it", (kept(app.folder, "Listen", "Device") or "").startswith("{"))
+                choice = app.wait("the choice", event("listen_choice"), start)
+                bounded("the choice kept as --device keeps it (its id)",
+                        lambda: choice >= 0 and kept(app.folder, "Listen", "Device") == app.log[choice]["device"])
                 print("\n".join(json_line(l) for l in app.log[start:] if l["event"] in (
                     "menu_command", "listen_choice", "listen_switch", "listen")))
 
         # A second start in the same folder brings the first forward and ends with 0.
-        second = App(app.folder, make=False)
+        second = App(app.folder, "second.jsonl")
         status = second.process.wait(timeout=60)
         handed = app.wait("the hand-over", event("handed_over"))
-        expect("the second start ends with 0, not %s" % status, status == 0 and handed >= 0)
         second.end()
+        lines = []
+        lt.read_log(os.path.join(app.folder, "second.jsonl"), lines, 0)
+        expect("the second start told the first and ended with 0, not %s: %s" % (status, lines),
+               status == 0 and handed >= 0 and [l["event"] for l in lines] == ["hand_over"] and lines[0]["told"])
 
         items, _ = open_menu(app, "M to exit", press_in_picture("m"))
         if "Exit" in items:
@@ -252,16 +258,4 @@ def main():
 if __name__ == "__main__":
     BIN = os.path.abspath(sys.argv[1])
     WINE = os.environ.get("WINE", "wine")
-    runtime = os.environ.get("SMEARSCOPE_PULSE_RUNTIME")
-    private = not runtime
-    if private:
-        runtime = tempfile.mkdtemp(prefix="smearscope-pulse-")
-    os.environ["XDG_RUNTIME_DIR"] = runtime
-    os.environ.pop("PULSE_SERVER", None)
-    try:
-        status = main()
-    finally:
-        if private:
-            pulse("stop")
-            shutil.rmtree(runtime, ignore_errors=True)
-    sys.exit(status)
+    sys.exit(lt.with_test_server(main))
