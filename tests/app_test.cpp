@@ -323,18 +323,21 @@ TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
 }
 
 // The app window's system menu holds the app's menu: "Keep on top" puts the picture above the
-// others and is kept; "Picture settings..." shows the plug-in's dialog during the run: Cancel
+// others and is kept (and the icon comes back when the taskbar restarts); "Picture settings..." shows the plug-in's dialog during the run: Cancel
 // changes nothing, OK restarts the run at the new size, still on top.
 TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
     BenchOptions options;
     options.app = true;
-    bool topmost = false, cancelled = false, confirmed = false, topmostAfter = false;
+    bool iconAgain = false, topmost = false, cancelled = false, confirmed = false, topmostAfter = false;
     bool restartedAfterCancel = false;
     SIZE restarted = {};
     options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
         HWND picture = WaitForWindow(process, kPluginClass);
         HWND appWindow = WindowOf(process, kAppClass);
         if (!picture || !appWindow || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+        // The taskbar restarting: the icon is added again.
+        PostMessageA(appWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        iconAgain = WaitFor([&] { return CountSoFar(folder, "tray") == 2; });
         if (PickFromSystemMenu(appWindow, folder, "Keep on top"))
             topmost = WaitFor([&] { return (GetWindowLongA(picture, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
         // The dialog, answered as a user would; the edits go in before the button.
@@ -364,6 +367,7 @@ TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
     };
     BenchRun run = RunBench({}, options);
     ASSERT_TRUE(run.Finished()) << run.Describe();
+    EXPECT_TRUE(iconAgain) << "the icon added again when the taskbar restarts";
     EXPECT_TRUE(topmost) << run.Describe();
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(restartedAfterCancel) << "Cancel restarts nothing";
