@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # The app's menu as a user drives it, with real input from outside (xdotool) under Wine and the
-# tests' PulseAudio: opened by M in the picture and by a click on its notification icon, found as a
-# pop-up window where the app logged its items, the items clicked: the gain, fill, keep on top, and
-# a switch to the second sink while running, heard in the app's spectrum lines; then a second
-# start with the same user folder hands over to the first and ends with status 0.
+# tests' PulseAudio: opened by M and the menu key in the picture and by a click on its notification
+# icon (the system menu: app_test.cpp), found as a pop-up window where the app logged its items, the
+# items clicked: the gain, fill, keep on top, and a switch to the second sink while running, heard in
+# the app's spectrum lines; a second start with the same user folder hands over to the first and
+# ends with status 0; Exit.
 #   app_menu_test.py BIN_DIR   (environment: WINE, DISPLAY; SMEARSCOPE_PULSE_RUNTIME as for
 #                               listen_test.py, else a private server)
 import configparser

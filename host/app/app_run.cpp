@@ -81,6 +81,8 @@ DWORD WINAPI VisualisationThread(LPVOID) {
         DispatchPluginMessages();
         if (!again) break;
     }
+    // A menu open on the main thread would hold the app after the picture has gone.
+    PostMessageA(module->parentWindow, WM_CANCELMODE, 0, 0);
     return 0;
 }
 
@@ -149,7 +151,8 @@ int RunApp(const AppOptions& options) {
     HWND appWindow = fault.empty() ? CreateAppWindow() : nullptr;
     PublishAppWindow(appWindow);
     if (!fault.empty()) status = AppFailure(kAppPluginFailed, fault, true);
-    else if (!appWindow) status = AppFailure(kAppPluginFailed, "cannot create the app's window", true);
+    else if (!appWindow)
+        status = AppFailure(kAppPluginFailed, "cannot create the app's window (error " + std::to_string(GetLastError()) + ")", true);
     else if (fault = LoadPluginLibrary(pluginPath, appWindow, visRun.plugin); !fault.empty())
         status = AppFailure(kAppPluginFailed, fault, true);
     else
