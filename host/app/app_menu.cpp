@@ -90,6 +90,8 @@ struct Offered {
 };
 Offered offered;
 
+const DWORD kSoonestCloseMs = 100;  // no person closes a menu sooner than this
+
 int openMenus = 0;        // a popup of ours or the system menu is being tracked
 UINT systemItems = 0;     // the system menu's own items, before ours
 const UINT_PTR kRectTimer = 0x5A;
@@ -232,7 +234,16 @@ void OpenAppMenu(HWND window, POINT at, const char* way) {
     HMENU menu = CreatePopupMenu();
     AppendItems(menu);
     JsonLine("menu_open").Str("way", way).Int("x", at.x).Int("y", at.y).Write();
-    const UINT id = (UINT)TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window, nullptr);
+    UINT id = 0;
+    // HACK: under Wine a popup opened just after a click in another process's window (the
+    // notification area's) sometimes ends before it is shown; one that ended sooner than anybody
+    // can close a menu is opened once more.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const DWORD opened = GetTickCount();
+        id = (UINT)TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window, nullptr);
+        if (id || GetTickCount() - opened >= kSoonestCloseMs) break;
+        JsonLine("menu_gone_at_once").Int("attempt", attempt).Write();
+    }
     PostMessageA(window, WM_NULL, 0, 0);
     DestroyMenu(menu);
     --openMenus;
