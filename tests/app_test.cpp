@@ -323,8 +323,9 @@ TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
 }
 
 // The app window's system menu holds the app's menu: "Keep on top" puts the picture above the
-// others and is kept (and the icon comes back when the taskbar restarts); "Picture settings..." shows the plug-in's dialog during the run: Cancel
-// changes nothing, OK restarts the run at the new size, still on top.
+// others and is kept (and the icon comes back when the taskbar restarts); "Picture settings..."
+// shows the plug-in's dialog during the run: Cancel changes nothing, OK restarts the run at the
+// new size, still on top.
 TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
     BenchOptions options;
     options.app = true;

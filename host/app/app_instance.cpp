@@ -30,7 +30,8 @@ std::string ObjectName(const std::string& folder, const char* kind) {
 volatile uint64_t* WindowSlot(bool create, const std::string& folder) {
     const std::string name = ObjectName(folder, "window");
     if (create && !published)
-        published = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(uint64_t), name.c_str());
+        published =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(uint64_t), name.c_str());
     HANDLE mapping = create ? published : OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
     if (!mapping) return nullptr;
     void* view = MapViewOfFile(mapping, create ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, sizeof(uint64_t));

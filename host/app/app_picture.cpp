@@ -104,8 +104,9 @@ void PictureStart(const AppSettings& kept, bool fillScreen, const std::string& a
     onTopNow = kept.onTop;
     const std::vector<MonitorEntry> monitors = ListMonitors();
     for (size_t i = 0; i < monitors.size(); ++i)
-        JsonLine("monitor_found").Str("label", MonitorLabel(monitors, i).c_str()).Str("device", monitors[i].device.c_str())
-            .Int("x", monitors[i].area.left).Int("y", monitors[i].area.top).Bool("primary", monitors[i].primary).Write();
+        JsonLine("monitor_found").Str("label", MonitorLabel(monitors, i).c_str())
+            .Str("device", monitors[i].device.c_str()).Int("x", monitors[i].area.left).Int("y", monitors[i].area.top)
+            .Bool("primary", monitors[i].primary).Write();
 }
 
 void AskFillToggle() { fillAsked = !fillAsked; }

@@ -152,7 +152,8 @@ int RunApp(const AppOptions& options) {
     PublishAppWindow(appWindow);
     if (!fault.empty()) status = AppFailure(kAppPluginFailed, fault, true);
     else if (!appWindow)
-        status = AppFailure(kAppPluginFailed, "cannot create the app's window (error " + std::to_string(GetLastError()) + ")", true);
+        status = AppFailure(kAppPluginFailed,
+                            "cannot create the app's window (error " + std::to_string(GetLastError()) + ")", true);
     else if (fault = LoadPluginLibrary(pluginPath, appWindow, visRun.plugin); !fault.empty())
         status = AppFailure(kAppPluginFailed, fault, true);
     else
