@@ -67,13 +67,15 @@ DWORD WINAPI VisualisationThread(LPVOID) {
     for (int run = 1;; ++run) {
         visRun.initResult = module->Init(module);
         JsonLine("init").Int("result", visRun.initResult).Int("run", run).Write();
-        if (visRun.initResult != 0) break;
-        HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
-        SetAppPluginWindow(window);
-        PictureBegin(window);
-        const bool again = RunFrames(module, window);
-        // Quit stores the size the window has: the one before filling.
-        PictureEnd(window);
+        bool again = false;
+        if (visRun.initResult == 0) {
+            HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
+            SetAppPluginWindow(window);
+            PictureBegin(window);
+            again = RunFrames(module, window);
+            // Quit stores the size the window has: the one before filling.
+            PictureEnd(window);
+        }
         DispatchPluginMessages();
         LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
         module->Quit(module);
