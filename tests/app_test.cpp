@@ -322,10 +322,26 @@ TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
     EXPECT_EQ(StoredInt(run, "Width"), 500) << run.SettingsText();
 }
 
+// A second start of the app in `folder` with --config, logging beside the first; its exit status.
+DWORD StartAgainWithConfig(const std::string& folder) {
+    std::string command = "\"" + ExeFolder() + "\\smearscope.exe\" --config --user-folder \"" + folder +
+                          "\" --log \"" + folder + "\\second.jsonl\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION second = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &second))
+        return 99;
+    DWORD status = 99;
+    if (WaitForSingleObject(second.hProcess, kWaitMs) == WAIT_OBJECT_0) GetExitCodeProcess(second.hProcess, &status);
+    CloseHandle(second.hThread);
+    CloseHandle(second.hProcess);
+    return status;
+}
+
 // The app window's system menu holds the app's menu: "Keep on top" puts the picture above the
 // others and is kept (and the icon comes back when the taskbar restarts); "Picture settings..."
-// shows the plug-in's dialog during the run: Cancel changes nothing, OK restarts the run at the
-// new size, still on top.
+// shows the plug-in's dialog during the run (so does a second start with --config): Cancel changes
+// nothing, OK restarts the run at the new size, still on top.
 TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
     BenchOptions options;
     options.app = true;
@@ -342,21 +358,21 @@ TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
         if (PickFromSystemMenu(appWindow, folder, "Keep on top"))
             topmost = WaitFor([&] { return (GetWindowLongA(picture, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
         // The dialog, answered as a user would; the edits go in before the button.
-        auto answer = [&](UINT button, const char* width, const char* height) {
+        auto answer = [&](const std::function<bool()>& open, UINT button, const char* width, const char* height) {
             HWND dialog = nullptr;
             const int closed = CountSoFar(folder, "picture_settings_closed");
-            if (!PickFromSystemMenu(appWindow, folder, "Picture settings") ||
-                !(dialog = WaitForWindow(process, "#32770")))
-                return false;
+            if (!open() || !(dialog = WaitForWindow(process, "#32770"))) return false;
             if (width) SetDlgItemTextA(dialog, IDC_WIDTH, width);
             if (height) SetDlgItemTextA(dialog, IDC_HEIGHT, height);
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
             return WaitFor([&] { return CountSoFar(folder, "picture_settings_closed") > closed && !IsWindow(dialog); });
         };
-        cancelled = answer(IDCANCEL, "320", nullptr);
+        cancelled = answer([&] { return PickFromSystemMenu(appWindow, folder, "Picture settings"); }, IDCANCEL,
+                           "320", nullptr);
         for (const LogLine& line : LogSoFar(folder))
             restartedAfterCancel |= line.Event() == "picture_settings_closed" && line.Bool("restart");
-        confirmed = answer(IDOK, "500", "300");
+        // "Smearscope settings" from the Start menu while the app runs: handed over to this item.
+        confirmed = answer([&] { return StartAgainWithConfig(folder) == 0; }, IDOK, "500", "300");
         HWND again = nullptr;
         if (WaitFor([&] { return CountSoFar(folder, "init") == 2; }))
             again = WaitForWindow(process, kPluginClass);
@@ -372,7 +388,9 @@ TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
     EXPECT_TRUE(topmost) << run.Describe();
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(restartedAfterCancel) << "Cancel restarts nothing";
-    EXPECT_TRUE(confirmed);
+    EXPECT_TRUE(confirmed) << "a second start with --config opens the running app's dialog";
+    const std::string second = ReadWholeFile(run.folder + "\\second.jsonl");
+    EXPECT_NE(second.find("\"hand_over\",\"told\":true,\"config\":true"), std::string::npos) << second;
     EXPECT_EQ(run.Count("init"), 2) << run.Describe();
     EXPECT_EQ(restarted.cx, 500);
     EXPECT_EQ(restarted.cy, 300);
