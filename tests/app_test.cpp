@@ -67,6 +67,46 @@ bool LogHas(const std::string& folder, const char* event, int count = 1) {
 
 void PressKey(HWND window, WPARAM key) { PostMessageA(window, WM_KEYDOWN, key, 1); }
 
+// The log's lines so far, as the app writes them.
+std::vector<LogLine> LogSoFar(const std::string& folder) {
+    std::vector<LogLine> lines;
+    const std::string text = ReadWholeFile(folder + "\\log.jsonl");
+    for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(LogLine{text.substr(at, end - at)});
+    return lines;
+}
+
+int CountSoFar(const std::string& folder, const char* event) {
+    int count = 0;
+    for (const LogLine& line : LogSoFar(folder)) count += line.Event() == event;
+    return count;
+}
+
+// The system menu, as the taskbar opens it, and a click with real input on the item that starts
+// with `item`, at the rectangle the app logged for it once the menu was placed.
+bool PickFromSystemMenu(HWND appWindow, const std::string& folder, const std::string& item) {
+    const size_t before = LogSoFar(folder).size();
+    PostMessageA(appWindow, 0x0313 /* WM_POPUPSYSTEMMENU */, 0, MAKELPARAM(200, 150));
+    RECT r = {};
+    if (!WaitFor([&] {
+            const std::vector<LogLine> lines = LogSoFar(folder);
+            for (size_t i = before; i < lines.size(); ++i)
+                if (lines[i].Event() == "menu_item" && lines[i].Str("text").rfind(item, 0) == 0) {
+                    r = {(LONG)lines[i].Int("left"), (LONG)lines[i].Int("top"), (LONG)lines[i].Int("right"),
+                         (LONG)lines[i].Int("bottom")};
+                    return true;
+                }
+            return false;
+        }))
+        return false;
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, click, sizeof(INPUT)) == 2;
+}
+
 std::string TitleOf(HWND window) {
     char text[256] = {};
     if (window) GetWindowTextA(window, text, sizeof(text));
@@ -283,6 +323,83 @@ TEST(App, ConfigShowsThePluginsDialogAndKeepsWhatItSets) {
     ASSERT_NE(appWindow, nullptr);
     EXPECT_EQ(owner, appWindow);
     EXPECT_EQ(StoredInt(run, "Width"), 500) << run.SettingsText();
+}
+
+// A second start of the app in `folder` with --config, logging beside the first; its exit status.
+DWORD StartAgainWithConfig(const std::string& folder) {
+    std::string command = "\"" + ExeFolder() + "\\smearscope.exe\" --config --user-folder \"" + folder +
+                          "\" --log \"" + folder + "\\second.jsonl\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION second = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &second))
+        return 99;
+    DWORD status = 99;
+    if (WaitForSingleObject(second.hProcess, kWaitMs) == WAIT_OBJECT_0) GetExitCodeProcess(second.hProcess, &status);
+    CloseHandle(second.hThread);
+    CloseHandle(second.hProcess);
+    return status;
+}
+
+// The app window's system menu holds the app's menu: "Keep on top" puts the picture above the
+// others and is kept (and the icon comes back when the taskbar restarts); "Picture settings..."
+// shows the plug-in's dialog during the run (so does a second start with --config): Cancel changes
+// nothing, OK restarts the run at the new size, still on top.
+TEST(App, SystemMenuKeepsOnTopAndPictureSettingsRestartTheRunAtTheNewSize) {
+    BenchOptions options;
+    options.app = true;
+    bool iconAgain = false, topmost = false, cancelled = false, confirmed = false, topmostAfter = false;
+    bool restartedAfterCancel = false;
+    SIZE restarted = {};
+    options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
+        HWND picture = WaitForWindow(process, kPluginClass);
+        HWND appWindow = WindowOf(process, kAppClass);
+        if (!picture || !appWindow || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+        // The taskbar restarting: the icon is added again.
+        PostMessageA(appWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        iconAgain = WaitFor([&] { return CountSoFar(folder, "tray") == 2; });
+        if (PickFromSystemMenu(appWindow, folder, "Keep on top"))
+            topmost = WaitFor([&] { return (GetWindowLongA(picture, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
+        // The dialog, answered as a user would; the edits go in before the button.
+        auto answer = [&](const std::function<bool()>& open, UINT button, const char* width, const char* height) {
+            HWND dialog = nullptr;
+            const int closed = CountSoFar(folder, "picture_settings_closed");
+            if (!open() || !(dialog = WaitForWindow(process, "#32770"))) return false;
+            if (width) SetDlgItemTextA(dialog, IDC_WIDTH, width);
+            if (height) SetDlgItemTextA(dialog, IDC_HEIGHT, height);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
+            return WaitFor([&] { return CountSoFar(folder, "picture_settings_closed") > closed && !IsWindow(dialog); });
+        };
+        cancelled = answer([&] { return PickFromSystemMenu(appWindow, folder, "Picture settings"); }, IDCANCEL,
+                           "320", nullptr);
+        for (const LogLine& line : LogSoFar(folder))
+            restartedAfterCancel |= line.Event() == "picture_settings_closed" && line.Bool("restart");
+        // "Smearscope settings" from the Start menu while the app runs: handed over to this item.
+        confirmed = answer([&] { return StartAgainWithConfig(folder) == 0; }, IDOK, "500", "300");
+        HWND again = nullptr;
+        if (WaitFor([&] { return CountSoFar(folder, "init") == 2; }))
+            again = WaitForWindow(process, kPluginClass);
+        if (again && WaitFor([&] { return ClientSize(again).cx == 500 && ClientSize(again).cy == 300; })) {
+            restarted = ClientSize(again);
+            topmostAfter = WaitFor([&] { return (GetWindowLongA(again, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; });
+        }
+        PostMessageA(appWindow, WM_CLOSE, 0, 0);
+    };
+    BenchRun run = RunBench({}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    EXPECT_TRUE(iconAgain) << "the icon added again when the taskbar restarts";
+    EXPECT_TRUE(topmost) << run.Describe();
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(restartedAfterCancel) << "Cancel restarts nothing";
+    EXPECT_TRUE(confirmed) << "a second start with --config opens the running app's dialog";
+    const std::string second = ReadWholeFile(run.folder + "\\second.jsonl");
+    EXPECT_NE(second.find("\"hand_over\",\"told\":true,\"config\":true"), std::string::npos) << second;
+    EXPECT_EQ(run.Count("init"), 2) << run.Describe();
+    EXPECT_EQ(restarted.cx, 500);
+    EXPECT_EQ(restarted.cy, 300);
+    EXPECT_TRUE(topmostAfter) << "on top again after the restart";
+    EXPECT_EQ(StoredInt(run, "Width"), 500) << run.SettingsText();
+    EXPECT_EQ(GetPrivateProfileIntA("App", "OnTop", 0, (run.folder + "\\smearscope-app.ini").c_str()), 1);
 }
 
 // Without a console of its own the app still answers a script: on the output it was given.

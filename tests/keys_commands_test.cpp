@@ -128,8 +128,10 @@ TEST_F(KeyCommandsTest, RotationPausesAndResumesFromTheSameAngle) {
 TEST_F(KeyCommandsTest, EscapeAndOtherKeysGiveNoNotice) {
     EXPECT_EQ(Press(VK_ESCAPE), 0);
     EXPECT_TRUE(quitRequested);
-    // Lower-case codes are other keys (98 is numpad 2); space and arrows are the host's.
-    for (WPARAM key : {WPARAM(VK_SPACE), WPARAM(VK_LEFT), WPARAM('b'), WPARAM('A'), WPARAM('Z')}) {
+    // Lower-case codes are other keys (98 is numpad 2); space and arrows are the host's, and so are
+    // M and the menu key, which open the app's menu.
+    for (WPARAM key : {WPARAM(VK_SPACE), WPARAM(VK_LEFT), WPARAM('b'), WPARAM('A'), WPARAM('Z'), WPARAM('M'),
+                       WPARAM(VK_APPS)}) {
         EXPECT_FALSE(RunKeyCommand(key)) << key;
         Press(key);
     }

@@ -328,12 +328,11 @@ def main():
     return 1 if failures else 0
 
 
-if __name__ == "__main__":
-    BIN = os.path.abspath(sys.argv[1])
-    WINE = os.environ.get("WINE", "wine")
-    # The test stops, restarts and reconfigures its server, so it only ever works on one made for
-    # tests: scripts/test's, which that script marks, else a private one in a folder of its own. A
-    # desktop's XDG_RUNTIME_DIR names the user's own server, which must never be touched.
+def with_test_server(run):
+    """run()'s status, with the sound server made for tests. The tests stop, restart and reconfigure
+    it, so they only ever work on such a one: scripts/test's, which that script marks, else a private
+    one in a folder of its own. A desktop's XDG_RUNTIME_DIR names the user's own server, which must
+    never be touched."""
     runtime = os.environ.get("SMEARSCOPE_PULSE_RUNTIME")
     private = not runtime
     if private:
@@ -341,9 +340,14 @@ if __name__ == "__main__":
     os.environ["XDG_RUNTIME_DIR"] = runtime
     os.environ.pop("PULSE_SERVER", None)  # it would name another server than the folder's
     try:
-        status = main()
+        return run()
     finally:
         if private:
             pulse("stop")
             shutil.rmtree(runtime, ignore_errors=True)
-    sys.exit(status)
+
+
+if __name__ == "__main__":
+    BIN = os.path.abspath(sys.argv[1])
+    WINE = os.environ.get("WINE", "wine")
+    sys.exit(with_test_server(main))

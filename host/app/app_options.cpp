@@ -9,7 +9,7 @@ namespace {
 const UsageLayout kUsageLayout = {22, 1, 0};
 
 const OptionRow<AppOptions> kAppOptions[] = {
-    {0, "--config", nullptr, "open the plug-in's settings dialog, then end", "",
+    {0, "--config", nullptr, "open the plug-in's settings dialog, then end (in a running app: its own)", "",
      [](const std::string&, AppOptions& o) { return o.config = true; }},
     {0, "--fill-screen", nullptr, "start with the picture filling its monitor without a border (F11 leaves)", "",
      [](const std::string&, AppOptions& o) { return o.fillScreen = true; }},
@@ -55,8 +55,10 @@ bool ParseAppOptions(int argc, char** argv, AppOptions& options, std::string& er
 std::string AppUsage() {
     std::string text = "smearscope [options]: draws what the PC plays with the Smearscope plug-in.\n\n";
     AppendUsageRows(text, kAppOptions, 0, kUsageLayout);
-    text += "\nKeys: the plug-in's (H shows them), Esc ends, F11 fills the monitor and back,\n"
+    text += "\nKeys: the plug-in's (H shows them), M or the menu key opens the app's menu (so does a\n"
+            "right click on its notification icon), Esc ends, F11 fills the monitor and back,\n"
             "+ and - change the gain in 3 dB steps (shown in the title; kept), 0 puts it back to 1.\n"
+            "One app runs per user folder: a second start brings its picture forward.\n"
             "Exit status: 0 done, 1 bad options or no user folder, 2 the plug-in did not load or did not start.\n";
     return text;
 }

@@ -3,16 +3,22 @@
 #include "host/app/app_run.h"
 #include <windows.h>
 #include <string>
+#include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_menu.h"
 #include "host/app/app_paths.h"
+#include "host/app/app_picture.h"
+#include "host/app/app_settings.h"
 #include "host/app/app_window.h"
-#include "host/app/fill_screen.h"
 #include "host/player/plugin_library.h"
 #include "host/player/plugin_thread.h"
 #include "host/player/player_window.h"
 #include "host/base/json_log.h"
 
 namespace {
+
+// How long a later start waits for the running app's window (it may itself be starting).
+const DWORD kHandOverWaitMs = 10000;
 
 struct VisRun {
     AppOptions options;
@@ -30,23 +36,17 @@ int AppFailure(int status, const std::string& reason, bool box) {
     return status;
 }
 
-void RunFrames(VisModule* module, HWND window) {
-    FillState fill;
-    if (visRun.options.fillScreen) EnterFill(window, fill);
+// The frames until the run ends; true when it must start again (the plug-in's settings changed).
+bool RunFrames(VisModule* module, HWND window) {
     for (int frame = 1;; ++frame) {
         DispatchPluginMessages();
-        if (TakeFillToggle()) {
-            if (fill.filled) LeaveFill(window, fill);
-            else EnterFill(window, fill);
-        }
+        if (PictureBetweenFrames(window, module)) return true;
         AppListenFill(module);
         const int result = module->Render(module);
-        if (result != 0) break;
+        if (result != 0) return false;
         if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
-        if (frame == visRun.options.frames || AppClosing()) break;
+        if (frame == visRun.options.frames || AppClosing()) return false;
     }
-    // Quit stores the size the window has: the one before filling.
-    LeaveFill(window, fill);
 }
 
 // The size the plug-in is about to store at Quit: the window's as it ends.
@@ -60,20 +60,31 @@ void LogQuitWindow(HWND window) {
         .Int("client_width", client.right).Int("client_height", client.bottom).Write();
 }
 
+// Runs until the user ends it; after the plug-in's settings dialog ends with OK, Quit and Init again,
+// as a player does, and the picture placed as it was.
 DWORD WINAPI VisualisationThread(LPVOID) {
     VisModule* module = visRun.plugin.module;
-    visRun.initResult = module->Init(module);
-    JsonLine("init").Int("result", visRun.initResult).Write();
-    if (visRun.initResult == 0) {
-        HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
-        SetAppPluginWindow(window);
-        RunFrames(module, window);
+    for (int run = 1;; ++run) {
+        visRun.initResult = module->Init(module);
+        JsonLine("init").Int("result", visRun.initResult).Int("run", run).Write();
+        bool again = false;
+        if (visRun.initResult == 0) {
+            HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
+            SetAppPluginWindow(window);
+            PictureBegin(window);
+            again = RunFrames(module, window);
+            // Quit stores the size the window has: the one before filling.
+            PictureEnd(window);
+        }
+        DispatchPluginMessages();
+        LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
+        module->Quit(module);
+        SetAppPluginWindow(nullptr);
+        DispatchPluginMessages();
+        if (!again) break;
     }
-    DispatchPluginMessages();
-    LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
-    module->Quit(module);
-    SetAppPluginWindow(nullptr);
-    DispatchPluginMessages();
+    // A menu open on the main thread would hold the app after the picture has gone.
+    PostMessageA(module->parentWindow, WM_CANCELMODE, 0, 0);
     return 0;
 }
 
@@ -91,7 +102,8 @@ int RunLoaded(HWND appWindow) {
         module->Config(module);
         return kAppDone;
     }
-    AppListenStart(visRun.options, appWindow);
+    ShowAppIcon(appWindow);
+    AppListenStart(visRun.options, appWindow, !visRun.options.logPath.empty());
     HANDLE thread = CreateThread(nullptr, 0, VisualisationThread, nullptr, 0, nullptr);
     if (!thread) {
         AppListenStop();
@@ -117,8 +129,21 @@ int RunApp(const AppOptions& options) {
         return AppFailure(kAppBadStart, "no folder to keep the settings in (" +
                                             (options.userFolder.empty() ? std::string("%LOCALAPPDATA%\\Smearscope")
                                                                         : options.userFolder) + ")", true);
+    // A later start with the same folder hands over to the one running there; its log (never the
+    // running one's) says so only where --log named one.
+    if (!ClaimUserFolder(folder)) {
+        if (!options.logPath.empty()) JsonLogOpen(options.logPath.c_str());
+        HandOverToRunningApp(folder, options.config, kHandOverWaitMs);
+        JsonLogClose();
+        return kAppDone;
+    }
     const std::string logPath = options.logPath.empty() ? AppLogPath(folder) : options.logPath;
     JsonLogOpen(logPath.c_str());
+    // The menu lists the sound devices on this thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    PictureStart(AppSettingsLoad(AppSettingsPath(folder)), options.fillScreen, AppSettingsPath(folder),
+                 folder + "\\Smearscope.ini");
+    SetAppMenuPlaces(folder, logPath);
     std::string pluginPath;
     bool copied = false;
     std::string fault = PreparePluginCopy(folder, pluginPath, copied);
@@ -126,13 +151,17 @@ int RunApp(const AppOptions& options) {
         .Str("settings", AppSettingsPath(folder).c_str()).Write();
     int status = kAppDone;
     HWND appWindow = fault.empty() ? CreateAppWindow() : nullptr;
+    PublishAppWindow(appWindow);
     if (!fault.empty()) status = AppFailure(kAppPluginFailed, fault, true);
-    else if (!appWindow) status = AppFailure(kAppPluginFailed, "cannot create the app's window", true);
+    else if (!appWindow)
+        status = AppFailure(kAppPluginFailed,
+                            "cannot create the app's window (error " + std::to_string(GetLastError()) + ")", true);
     else if (fault = LoadPluginLibrary(pluginPath, appWindow, visRun.plugin); !fault.empty())
         status = AppFailure(kAppPluginFailed, fault, true);
     else
         status = RunLoaded(appWindow);
     FreePluginLibrary(visRun.plugin);
+    PublishAppWindow(nullptr);
     if (appWindow) DestroyAppWindow(appWindow);
     JsonLine("exit").Int("status", status).Int("frames_drawn", visRun.framesDrawn).Write();
     JsonLogClose();

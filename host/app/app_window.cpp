@@ -1,52 +1,44 @@
-// The app's own window: the plug-in's parent and what the taskbar and Alt-Tab show. It has no
-// area of its own; activating it brings the picture forward, minimising it hides the picture.
+// The app's own window: the plug-in's parent and what the taskbar and Alt-Tab show, with the
+// notification icon and the menu. It has no area of its own; activating it brings the picture
+// forward (not while a menu is open), minimising it hides the picture.
 #include "host/app/app_window.h"
 #include <atomic>
 #include <string>
+#include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_menu.h"
+#include "host/app/app_picture.h"
+#include "host/app/app_tray.h"
 #include "host/player/player_window.h"
 #include "host/base/json_log.h"
+#include "host/listen/listen_gain.h"
 
 namespace {
 
 const char kAppClass[] = "SmearscopeApp";
 const char kAppTitle[] = "Smearscope";
+const UINT_PTR kTipTimer = 0x5B;
+const UINT kTipMs = 1000;  // the device's name arrives from the capture thread; the tip follows
 
 std::atomic<bool> closing{false};
-std::atomic<bool> fillToggled{false};
 std::atomic<HWND> pluginWindow{nullptr};
-
-void ToggleFill() { fillToggled = !fillToggled; }
-
-// The keys the app takes from those the plug-in passes on (its own are letters; Alt combinations
-// never arrive). One row a key.
-struct AppKey {
-    WPARAM key;
-    void (*action)();
-};
-const AppKey kAppKeys[] = {
-    {VK_F11, ToggleFill},
-    {VK_ESCAPE, RequestAppClose},
-};
 
 HWND appWindow = nullptr;
 
 void ShowListenStatus() {
-    if (appWindow) SetWindowTextA(appWindow, AppListenStatus().c_str());
+    if (!appWindow) return;
+    const std::string title = AppListenStatus();
+    char now[256] = {};
+    GetWindowTextA(appWindow, now, sizeof(now));
+    if (title == now) return;
+    SetWindowTextA(appWindow, title.c_str());
+    JsonLine("title").Str("text", title.c_str()).Write();
 }
 
-void KeyPassedOn(WPARAM key, LPARAM) {
-    // The gain keys ('+', '-', '0' and the keypad's) are the listening's; the title shows the gain.
-    if (AppListenGainKey((unsigned)key)) {
-        ShowListenStatus();
-        return;
-    }
-    for (const AppKey& row : kAppKeys)
-        if (row.key == key) {
-            JsonLine("app_key").Int("key", (long long)key).Write();
-            row.action();
-        }
-}
+// The device and the gain, for the icon's tooltip.
+std::string TipText() { return "Smearscope - " + AppListenTitle() + " - " + GainText(AppListenGain()); }
+
+void KeyPassedOn(WPARAM key, LPARAM) { RunAppKey(appWindow, key); }
 
 // A player that is listening: always playing, one entry, the device's name as the title.
 class ListeningAnswers : public PlayerAnswers {
@@ -80,17 +72,72 @@ void FollowMinimise(WPARAM sizeType) {
     }
 }
 
-bool OtherMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    // Picked in the taskbar or with Alt-Tab: the picture is what the user wants in front.
-    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
-        if (HWND picture = pluginWindow.load()) SetForegroundWindow(picture);
-        result = 0;
-        return true;
+// A box on a thread of its own: neither the capture nor the main thread, which answers the
+// plug-in's queries, waits for the user to read it. No owner: a box owned across threads would
+// tie their ends together.
+DWORD WINAPI ShowNoticeBox(LPVOID text) {
+    MessageBoxA(nullptr, (const char*)text, "Smearscope", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    delete[] (char*)text;
+    return 0;
+}
+
+// Said once a run: a notification from the icon, the box where there is no icon.
+void TellMicrophone() {
+    const std::string text = AppListenMicrophoneNotice();
+    if (text.empty()) return;
+    const bool notified = TrayNotify("Smearscope", text);
+    JsonLine("microphone_notice").Str("how", notified ? "notification" : "box").Write();
+    if (notified) return;
+    char* copy = new char[text.size() + 1];
+    lstrcpyA(copy, text.c_str());
+    if (HANDLE box = CreateThread(nullptr, 0, ShowNoticeBox, copy, 0, nullptr)) CloseHandle(box);
+    else delete[] copy;
+}
+
+void IconMessage(HWND window, LPARAM mouse) {
+    if (mouse == WM_RBUTTONUP || mouse == WM_CONTEXTMENU) {
+        POINT at;
+        GetCursorPos(&at);
+        OpenAppMenu(window, at, "icon");
+    } else if (mouse == WM_LBUTTONUP) {
+        JsonLine("icon_click").Write();
+        BringPictureForward();
     }
-    if (message == WM_SIZE) FollowMinimise(wParam);
-    if (message == kAppListenStatusChanged) {
+}
+
+bool OtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (AppMenuMessage(window, message, wParam, lParam)) return true;
+    if (TrayTaskbarRestarted(message)) return true;
+    switch (message) {
+    case WM_ACTIVATE:
+        // Picked in the taskbar or with Alt-Tab: the picture is what the user wants in front. A
+        // menu of this window activates it too, and would close at once.
+        if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) || AppMenuOpen()) return false;
+        if (HWND picture = pluginWindow.load()) SetForegroundWindow(picture);
+        return true;
+    case WM_SIZE:
+        FollowMinimise(wParam);
+        return false;
+    case WM_TIMER:
+        if (wParam != kTipTimer) return false;
+        TrayTip(TipText());
         ShowListenStatus();
-        result = 0;
+        return true;
+    case kAppListenStatusChanged:
+        ShowListenStatus();
+        TrayTip(TipText());
+        return true;
+    case kAppMicrophoneNotice:
+        TellMicrophone();
+        return true;
+    case kAppTrayMessage:
+        IconMessage(window, lParam);
+        return true;
+    case kAppHandOverMessage:
+        JsonLine("handed_over").Bool("config", wParam == 1).Write();
+        BringPictureForward();
+        if (wParam == 1) AskPictureSettings();
         return true;
     }
     return false;
@@ -107,20 +154,34 @@ HWND CreateAppWindow() {
     // No area of its own: visible, so that the taskbar and Alt-Tab list it, but empty.
     HWND window = CreatePlayerWindow(kAppClass, handlers, kAppTitle, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
                                      WS_EX_APPWINDOW, 0, 0, 0, 0);
-    if (window) ShowWindow(window, SW_SHOWNORMAL);
+    if (!window) return nullptr;
+    ShowWindow(window, SW_SHOWNORMAL);
     appWindow = window;
     return window;
 }
 
+void ShowAppIcon(HWND window) {
+    TrayAdd(window, "Smearscope");
+    SetTimer(window, kTipTimer, kTipMs, nullptr);
+}
+
 void DestroyAppWindow(HWND window) {
+    TrayRemove();
     appWindow = nullptr;
     DestroyPlayerWindow(window, kAppClass);
 }
 
 void SetAppPluginWindow(HWND window) { pluginWindow = window; }
 
+HWND AppPluginWindow() { return pluginWindow; }
+
+void BringPictureForward() {
+    HWND picture = pluginWindow.load();
+    if (!picture) picture = appWindow;
+    if (IsIconic(appWindow)) ShowWindow(appWindow, SW_RESTORE);
+    SetForegroundWindow(picture);
+}
+
 bool AppClosing() { return closing; }
 
 void RequestAppClose() { closing = true; }
-
-bool TakeFillToggle() { return fillToggled.exchange(false); }
