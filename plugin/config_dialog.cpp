@@ -1,5 +1,5 @@
 // The configuration callback and the procedure of dialog 101: full screen and window size.
-// Edits go into the settings record as they happen; only OK writes them to the file.
+// Edits go into the record the dialog edits as they happen; only OK writes them to the file.
 #include <climits>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
@@ -22,6 +22,9 @@ bool ParseSizeText(const char* text, int* value) {
 
 namespace {
 
+// The record the dialog edits: the settings themselves, or during a run a copy (see Config).
+Settings* edited = &settings;
+
 // HACK: Wine's unsigned GetDlgItemInt takes "-5" as 4294967291 and "12ab" as 12, and an unsigned
 // reading above INT_MAX would turn a size negative; the box is read as text and parsed strictly.
 void ReadSizeBox(HWND dialog, int id, int* size) {
@@ -39,22 +42,22 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_INITDIALOG:
         SendDlgItemMessageA(dialog, IDC_FULLSCREEN, BM_SETCHECK,
-                            settings.fullscreen ? BST_CHECKED : BST_UNCHECKED, 0);
-        SetDlgItemInt(dialog, IDC_WIDTH, (UINT)settings.width, FALSE);
-        SetDlgItemInt(dialog, IDC_HEIGHT, (UINT)settings.height, FALSE);
+                            edited->fullscreen ? BST_CHECKED : BST_UNCHECKED, 0);
+        SetDlgItemInt(dialog, IDC_WIDTH, (UINT)edited->width, FALSE);
+        SetDlgItemInt(dialog, IDC_HEIGHT, (UINT)edited->height, FALSE);
         break;
     case WM_COMMAND:
         // Every notification of a control re-reads it, so the record follows each keystroke.
         switch (LOWORD(wParam)) {
         case IDC_FULLSCREEN:
-            settings.fullscreen =
+            edited->fullscreen =
                 SendDlgItemMessageA(dialog, IDC_FULLSCREEN, BM_GETCHECK, 0, 0) == BST_CHECKED;
             break;
         case IDC_WIDTH:
-            ReadSizeBox(dialog, IDC_WIDTH, &settings.width);
+            ReadSizeBox(dialog, IDC_WIDTH, &edited->width);
             break;
         case IDC_HEIGHT:
-            ReadSizeBox(dialog, IDC_HEIGHT, &settings.height);
+            ReadSizeBox(dialog, IDC_HEIGHT, &edited->height);
             break;
         case IDOK:
         case IDCANCEL:
@@ -67,15 +70,27 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 void Config(VisModule* module) {
-    // A running visualisation saves the record at Quit and on every resize: during a run, a dialog
-    // that ends in anything but OK puts back what the run had, so neither the edits nor the file's
-    // values (the load drops the run's unsaved T and F and its drawing size) outlive it. Without
-    // a run the edits stay in memory until the next load, as they always have.
+    // The dialog disables only its owner: during a run the display window stays live, and its
+    // resizes, moves and keys go on changing and saving the run's record. So the dialog edits a
+    // copy of the stored values, and OK brings in only the dialog's own fields; the run's record,
+    // its unsaved T and F among them, and its drawing size stay as the run left them. Without a run
+    // the record itself is edited, and the edits stay in memory until the next load.
     const bool running = displayHandles.window != nullptr;
-    const SettingsState before = CurrentSettingsState();
-    LoadSettings(module);
+    Settings copy;
+    if (running) {
+        copy = StoredSettings(module);
+        edited = &copy;
+    } else {
+        LoadSettings(module);
+    }
     INT_PTR result = DialogBoxParamA(module->instance, MAKEINTRESOURCEA(IDD_CONFIG),
                                      module->parentWindow, ConfigDialogProc, 0);
-    if (result == IDOK) SaveSettings(module);
-    else if (running) RestoreSettingsState(before);
+    edited = &settings;
+    if (result != IDOK) return;
+    if (running) {
+        settings.width = copy.width;
+        settings.height = copy.height;
+        settings.fullscreen = copy.fullscreen;
+    }
+    SaveSettings(module);
 }

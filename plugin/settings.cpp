@@ -36,32 +36,28 @@ void WriteInt(const char* section, const char* key, int value, const char* path)
 
 }  // namespace
 
-void LoadSettings(VisModule* module) {
+Settings StoredSettings(VisModule* module) {
     const Settings defaults;
-    settings = defaults;
+    Settings stored = defaults;
     char path[kSettingsPathSize];
     if (SettingsFilePath(module, path)) {
         const char* section = module->description;
-        settings.width = ReadInt(section, "Width", defaults.width, path);
-        settings.height = ReadInt(section, "Height", defaults.height, path);
-        settings.fullscreen = ReadInt(section, "fullscreen", defaults.fullscreen, path) != 0;
-        settings.configX = ReadInt(section, "Config_X", defaults.configX, path);
-        settings.configY = ReadInt(section, "Config_Y", defaults.configY, path);
-        settings.showSongTitle = ReadInt(section, "ShowSongTitle", defaults.showSongTitle, path) != 0;
-        settings.flashScreen = ReadInt(section, "FlashScreen", defaults.flashScreen, path) != 0;
+        stored.width = ReadInt(section, "Width", defaults.width, path);
+        stored.height = ReadInt(section, "Height", defaults.height, path);
+        stored.fullscreen = ReadInt(section, "fullscreen", defaults.fullscreen, path) != 0;
+        stored.configX = ReadInt(section, "Config_X", defaults.configX, path);
+        stored.configY = ReadInt(section, "Config_Y", defaults.configY, path);
+        stored.showSongTitle = ReadInt(section, "ShowSongTitle", defaults.showSongTitle, path) != 0;
+        stored.flashScreen = ReadInt(section, "FlashScreen", defaults.flashScreen, path) != 0;
     }
+    return stored;
+}
+
+void LoadSettings(VisModule* module) {
+    settings = StoredSettings(module);
     settingsLoaded = true;
     drawWidth = settings.fullscreen ? kFullscreenWidth : settings.width;
     drawHeight = settings.fullscreen ? kFullscreenHeight : settings.height;
-}
-
-SettingsState CurrentSettingsState() { return {settings, drawWidth, drawHeight, settingsLoaded}; }
-
-void RestoreSettingsState(const SettingsState& state) {
-    settings = state.settings;
-    drawWidth = state.drawWidth;
-    drawHeight = state.drawHeight;
-    settingsLoaded = state.loaded;
 }
 
 void SaveSettings(VisModule* module) {

@@ -24,19 +24,11 @@ const int kSettingsPathSize = 512;
 // Writes the settings file's path into buffer (kSettingsPathSize chars). Returns false, leaving an
 // empty buffer, when the library's own path does not fit or was truncated: never use a cut path.
 bool SettingsFilePath(VisModule* module, char* buffer);
-// Without a usable path the defaults are loaded and nothing is written.
+// The file's values, defaults for what it lacks (all of them without a usable path); touches nothing.
+Settings StoredSettings(VisModule* module);
+// The record and the drawing size from the file. Without a usable path nothing is written later.
 void LoadSettings(VisModule* module);
 void SaveSettings(VisModule* module);
-
-// Everything LoadSettings replaces: the record, the drawing size and whether a load happened.
-struct SettingsState {
-    Settings settings;
-    int drawWidth;
-    int drawHeight;
-    bool loaded;
-};
-SettingsState CurrentSettingsState();
-void RestoreSettingsState(const SettingsState& state);
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // A size box's text as a size: unsigned decimal digits only (surrounding spaces allowed), at most

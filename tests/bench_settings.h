@@ -17,3 +17,11 @@ inline int StoredInt(const BenchRun& run, const char* key, int missing = -99999)
     return (int)GetPrivateProfileIntA("Korvath's OpenGL Smearscope", key, missing,
                                       (run.folder + "\\Smearscope.ini").c_str());
 }
+
+// The value of `key` in a settings file's text, "" when absent.
+inline std::string SettingValue(const std::string& text, const std::string& key) {
+    size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    at += key.size() + 2;
+    return text.substr(at, text.find_first_of("\r\n", at) - at);
+}

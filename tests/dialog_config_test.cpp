@@ -89,8 +89,10 @@ TEST(ConfigDialogBoxes, OnlyUnsignedDecimalsThatFitReplaceTheSize) {
         {"abc", 640}, {"-5", 640}, {"-0", 640}, {"12ab", 640}, {"0x10", 640}, {"", 640},
         {"+5", 640}, {"2147483648", 640}, {"4294967295", 640}, {"99999999999", 640},
         {"1000", 1000}, {" 321 ", 321}, {"0", 0}, {"2147483647", 2147483647},
-        // 31 characters still fit the read; 33 would be cut to "7" and must not be taken for it.
-        {"                            777", 777}, {"                              777", 640},
+        // 31 characters still fit the read; 32 would be cut to "77" (the end mark takes the last
+        // place), 33 to "7": neither may be taken for what is left.
+        {"                            777", 777}, {"                             777", 640},
+        {"                              777", 640},
     };
     for (const Case& c : cases) {
         settings = Settings();

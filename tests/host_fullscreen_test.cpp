@@ -1,6 +1,6 @@
-// Full screen through the host bench: a display that refuses 1024 x 768 at 16 bits and at its own
-// depth ends the run with the error box after the restore; one that takes either gets a borderless
-// window, and the quit gives the mode and the cursor back.
+// Full screen through the host bench: a display that refuses 1024 x 768 at 16 bits, at its own
+// depth, at 32 and at its size alone ends the run with the error box after the restore; one that
+// takes any gets a borderless window, and the quit gives the mode and the cursor back.
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <string>
@@ -35,9 +35,9 @@ const std::vector<std::string> kFullscreenFile = {"fullscreen=1", "Width=800", "
 // The display_mode lines in log order.
 std::vector<LogLine> Modes(const BenchRun& run) { return run.Events("display_mode"); }
 
-// The full-screen requests: 1024 x 768 at each of `bits`, in order, all refused but the last when
-// `lastTaken`; then the restore, the saved mode with CDS_RESET and the registry's mode. The
-// restore's lines are returned.
+// The full-screen requests: 1024 x 768 at each of `bits` (0: the size alone, no depth named), in
+// order, all refused but the last when `lastTaken`; then the restore, the saved mode with CDS_RESET
+// and the registry's mode. The restore's lines are returned.
 std::vector<LogLine> ExpectRequests(const BenchRun& run, const std::vector<int>& bits, bool lastTaken) {
     std::vector<LogLine> modes = Modes(run);
     EXPECT_EQ(modes.size(), bits.size() + 2) << run.Describe();
@@ -47,6 +47,8 @@ std::vector<LogLine> ExpectRequests(const BenchRun& run, const std::vector<int>&
         EXPECT_EQ(modes[i].Int("width"), 1024);
         EXPECT_EQ(modes[i].Int("height"), 768);
         EXPECT_EQ(modes[i].Int("bits"), bits[i]);
+        if (bits[i]) EXPECT_TRUE(modes[i].Int("fields") & DM_BITSPERPEL) << modes[i].text;
+        else EXPECT_EQ(modes[i].Int("fields"), DM_PELSWIDTH | DM_PELSHEIGHT) << modes[i].text;
         EXPECT_EQ(modes[i].Int("flags"), CDS_FULLSCREEN);
         EXPECT_EQ(modes[i].Int("result") == DISP_CHANGE_SUCCESSFUL, lastTaken && i + 1 == bits.size())
             << "the screen's answer: " << modes[i].text;
@@ -86,20 +88,21 @@ void ExpectRefusedStart(const BenchRun& run, const std::vector<int>& bits) {
     ExpectWindowedGeometryKept(run);
 }
 
-// NOTE: Wine on this 1280x1024x24 screen has no 1024 x 768 at all: 16 bits and the desktop's 32
-// are both refused.
+// NOTE: Wine on this 1280x1024x24 screen has no 1024 x 768 at all: 16 bits, the desktop's 32 and
+// the size alone are all refused.
 TEST(HostFullscreen, RefusingDisplayShowsTheErrorBoxAfterTheRestoreAndEndsTheRun) {
     if (OnAccepting16BitScreen() || OnAccepting24BitScreen()) GTEST_SKIP() << "this screen accepts 1024x768";
     BenchOptions options;
     options.settingsFile = SettingsFileText(kFullscreenFile);
     BenchRun run = RunBench({"--frames", "5"}, options);
     ASSERT_TRUE(run.Finished()) << run.Describe();
-    ExpectRefusedStart(run, {16, 32});
+    ExpectRefusedStart(run, {16, 32, 0});
 }
 
 // A borderless window over the whole 1024 x 768 screen, after the requests at `bits`;
-// two hides of the cursor before the first frame, the mode and two shows back at the quit.
-void ExpectFullscreenRun(const BenchRun& run, const std::vector<int>& bits) {
+// two hides of the cursor before the first frame, the mode and two shows back at the quit: by the
+// saved mode, or where that is refused (`savedModeRefused`) by the registry's.
+void ExpectFullscreenRun(const BenchRun& run, const std::vector<int>& bits, bool savedModeRefused = false) {
     EXPECT_EQ(run.Count("message_box"), 0) << run.Describe();
     std::vector<LogLine> restore = ExpectRequests(run, bits, true);
     ASSERT_EQ(restore.size(), 2u);
@@ -123,7 +126,7 @@ void ExpectFullscreenRun(const BenchRun& run, const std::vector<int>& bits) {
     ASSERT_EQ(shows.size(), 2u) << run.Describe();
     EXPECT_LT(hides[1], run.IndexOf("render"));
     EXPECT_GT(run.IndexOf("display_mode", quit), quit) << "the mode comes back at the quit";
-    EXPECT_EQ(restore[0].Int("result"), DISP_CHANGE_SUCCESSFUL) << restore[0].text;
+    EXPECT_EQ(restore[0].Int("result") == DISP_CHANGE_SUCCESSFUL, !savedModeRefused) << restore[0].text;
     EXPECT_EQ(restore[1].Int("result"), DISP_CHANGE_SUCCESSFUL) << restore[1].text;
     EXPECT_GT(shows[0], run.IndexOf("display_mode", quit));
     ExpectWindowedGeometryKept(run);
@@ -148,14 +151,16 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     ExpectFullscreenRun(run, {16});
 }
 
-// Refused by the host (an injected failure, or a manifest that hides 16 bits): the screen's own
-// depth is the designed one, and Wine refuses 32 on it, so nothing else is left to ask.
+// Refused by the host (injected failures, or a manifest that hides 16 bits, which the size alone
+// would keep): the screen's own depth is the designed one, and Wine refuses 32 on it.
 TEST_F(HostFullscreenAccepting, RefusedModeChangeStillGivesTheErrorBox) {
     struct Case {
         std::vector<std::string> arguments;
         std::vector<int> bits;
     };
-    const Case cases[] = {{{"--fail", "ChangeDisplaySettingsA"}, {16, 32}}, {{"--quirk", "no-16bit-modes"}, {16, 32}}};
+    const Case cases[] = {
+        {{"--fail", "ChangeDisplaySettingsA:1", "--fail", "ChangeDisplaySettingsA:3"}, {16, 32, 0}},
+        {{"--quirk", "no-16bit-modes"}, {16, 32, 0}}};
     for (const Case& c : cases) {
         BenchOptions options;
         options.settingsFile = SettingsFileText(kFullscreenFile);
@@ -166,6 +171,32 @@ TEST_F(HostFullscreenAccepting, RefusedModeChangeStillGivesTheErrorBox) {
         ExpectRefusedStart(run, c.bits);
     }
 }
+
+// Frame 4, captured, fills the 1024 x 768 screen and is not black.
+void ExpectFullScreenPicture(const BenchRun& run) {
+    BenchImage frame;
+    ASSERT_TRUE(ReadPng(run.CapturePath(4), frame)) << run.Describe();
+    EXPECT_EQ(frame.width, 1024);
+    EXPECT_GT(Brightness(frame, 0, 0, frame.width, frame.height), (long long)frame.width * frame.height)
+        << "a black frame: " << run.CapturePath(4);
+}
+
+// A display that refuses every request naming a depth, the restore to the saved mode too: the
+// size alone is asked for last and taken, the picture draws, and the registry's mode comes back.
+void ExpectSizeOnlyFullscreen() {
+    BenchOptions options;
+    options.settingsFile = SettingsFileText(kFullscreenFile);
+    options.capture = true;
+    BenchRun run = RunBench({"--frames", "4", "--quirk", "size-only-modes", "--capture-frames", "4"}, options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    ExpectFullscreenRun(run, {16, 32, 0}, true);
+    std::vector<LogLine> modes = Modes(run);
+    ASSERT_EQ(modes.size(), 5u) << run.Describe();
+    for (int i : {0, 1, 3}) EXPECT_TRUE(modes[i].Bool("quirk")) << "refused by the host: " << modes[i].text;
+    ExpectFullScreenPicture(run);
+}
+
+TEST_F(HostFullscreenAccepting, DisplayTakingTheSizeAloneGetsFullScreenAfterTheRefusals) { ExpectSizeOnlyFullscreen(); }
 
 // A screen whose 1024 x 768 is 24-bit (32 to Windows), in a host that hides 16-bit modes: scripts/test's third pass.
 TEST(HostFullscreenDeepScreen, ManifestedHostGets1024x768At32AndThePictureDraws) {
@@ -179,11 +210,12 @@ TEST(HostFullscreenDeepScreen, ManifestedHostGets1024x768At32AndThePictureDraws)
     ASSERT_TRUE(run.Finished()) << run.Describe();
     ExpectFullscreenRun(run, {16, 32});
     EXPECT_TRUE(Modes(run)[0].Bool("quirk")) << "16 bits refused by the host, not the screen";
-    BenchImage frame;
-    ASSERT_TRUE(ReadPng(run.CapturePath(4), frame)) << run.Describe();
-    EXPECT_EQ(frame.width, 1024);
-    EXPECT_GT(Brightness(frame, 0, 0, frame.width, frame.height), (long long)frame.width * frame.height)
-        << "a black frame: " << run.CapturePath(4);
+    ExpectFullScreenPicture(run);
+}
+
+TEST(HostFullscreenDeepScreen, DisplayTakingTheSizeAloneGetsFullScreenAfterTheRefusals) {
+    if (!OnAccepting24BitScreen()) GTEST_SKIP() << "needs scripts/test's third pass (SMEARSCOPE_DISPLAY_24BIT)";
+    ExpectSizeOnlyFullscreen();
 }
 
 }  // namespace

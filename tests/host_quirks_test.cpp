@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 #include "tests/bench.h"
+#include "tests/bench_settings.h"
 #include "tests/resource_checks.h"
 
 namespace {
@@ -17,14 +18,6 @@ const char kTitleAndFlashOn[] =
     "[Korvath's OpenGL Smearscope]\r\nfullscreen=0\r\nShowSongTitle=1\r\nFlashScreen=1\r\nWidth=600\r\n"
     "Height=300\r\nConfig_X=70\r\nConfig_Y=80\r\n";
 const char kSmallWindow[] = "[Korvath's OpenGL Smearscope]\r\nWidth=64\r\nHeight=48\r\n";
-
-// The value of `key` in the settings text, "" when absent.
-std::string SettingValue(const std::string& text, const std::string& key) {
-    size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos) return "";
-    at += key.size() + 2;
-    return text.substr(at, text.find_first_of("\r\n", at) - at);
-}
 
 std::vector<long long> RenderResults(const BenchRun& run) {
     std::vector<long long> results;
@@ -181,6 +174,68 @@ void CheckTimerThreadRenderAfterQuit(const BenchRun& run) {
     EXPECT_EQ(std::count(late.begin(), late.end(), 1), (long)late.size()) << run.Describe();
 }
 
+// The timer ticks before Init: its calls before the window exists answer 0, so the bench, which obeys
+// three ones in a row, goes on to the first frame.
+void CheckTimerBeforeInitReachesTheFirstFrame(const BenchRun& run) {
+    const int init = run.IndexOf("init");
+    ASSERT_GE(init, 0) << run.Describe();
+    std::vector<long long> early, drawn;
+    for (int i = 0; i < (int)run.log.size(); ++i) {
+        const LogLine& line = run.log[i];
+        if (line.Event() != "render") continue;
+        if (i < init) early.push_back(line.Int("result"));
+        // Frame 0: calls after the stop was asked for, which the loader's timer makes until its kill.
+        if (line.Bool("drawn") && line.Int("frame") > 0) drawn.push_back(line.Int("frame"));
+    }
+    EXPECT_GE(early.size(), 3u) << run.Describe();
+    EXPECT_EQ(std::count(early.begin(), early.end(), 0), (long)early.size()) << run.Describe();
+    EXPECT_EQ(drawn, (std::vector<long long>{1, 2, 3})) << run.Describe();
+}
+
+// Escape taken by the window's thread while frame 3 is being handed over: that frame is not drawn
+// and its Render answers 1, which ends the run.
+void CheckHandoffAfterEscape(const BenchRun& run) {
+    ASSERT_NE(run.First("handoff_key"), nullptr) << run.Describe();
+    EXPECT_EQ(run.First("handoff_key")->Int("frame"), 3);
+    EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 1})) << run.Describe();
+    EXPECT_EQ(run.Count("swap"), 2) << run.Describe();
+}
+
+const long long kSubpixelBits = 0x0D50;  // GL_SUBPIXEL_BITS
+// A played sequence on the stepped clock with the field turning 4 degrees a frame: near frame 22
+// rows of bars stand edge-on. --bench puts the OpenGL call counter's thunks before the answers.
+const std::vector<std::string> kTurningField = {"--frames", "45", "--clock-step", "1000", "--no-pause", "--resize",
+                                                "1:320x190", "--capture-frames", "1,6,20-23,45", "--bench"};
+
+// The sub-pixel answers the run's plug-in read.
+std::vector<LogLine> SubpixelAnswers(const BenchRun& run) {
+    std::vector<LogLine> answers;
+    for (const LogLine& answer : run.Events("gl_answer"))
+        if (answer.Int("name") == kSubpixelBits) answers.push_back(answer);
+    return answers;
+}
+
+// Every side drawn (the quirk's 4 bits) gives the same pixels as the hidden sides left out (llvmpipe's 8).
+void CheckEverySideDrawnEqualsSidesLeftOut(const BenchRun& run) {
+    std::vector<LogLine> answers = SubpixelAnswers(run);
+    ASSERT_FALSE(answers.empty()) << "the plug-in's glGetIntegerv did not reach the answers" << run.Describe();
+    for (const LogLine& answer : answers) {
+        EXPECT_EQ(answer.Int("answer"), 4) << answer.text;
+        EXPECT_TRUE(answer.Bool("quirk")) << answer.text;
+    }
+    BenchRun reference = RunBench(kTurningField, BenchOptions{true, 60000, ""});
+    ASSERT_TRUE(reference.Finished()) << reference.Describe();
+    answers = SubpixelAnswers(reference);
+    ASSERT_FALSE(answers.empty()) << reference.Describe();
+    EXPECT_GE(answers[0].Int("answer"), 8) << "no sides left out to compare with (llvmpipe reports 8): "
+                                           << answers[0].text;
+    for (int frame : {1, 6, 20, 21, 22, 23, 45}) {
+        const std::string expected = ReadWholeFile(reference.CapturePath(frame));
+        ASSERT_FALSE(expected.empty()) << reference.CapturePath(frame);
+        EXPECT_TRUE(ReadWholeFile(run.CapturePath(frame)) == expected) << "frame " << frame << " differs";
+    }
+}
+
 void CheckSilentPlaylist(const BenchRun& run) {
     EXPECT_EQ(RenderResults(run), (std::vector<long long>{0, 0, 0}));
     EXPECT_EQ(run.Count("swap"), 3);
@@ -272,6 +327,12 @@ INSTANTIATE_TEST_SUITE_P(
         QuirkCase{"TimerThreadRenderAfterQuit",
                   Quirks({"--frames", "2", "--no-pause", "--call-order", "render-after-quit"}, {"timer-thread"}),
                   kSmallWindow, CheckTimerThreadRenderAfterQuit},
+        QuirkCase{"TimerBeforeInit", Quirks({"--frames", "3", "--no-pause", "--not-playing"}, {"timer-before-init"}),
+                  kSmallWindow, CheckTimerBeforeInitReachesTheFirstFrame},
+        QuirkCase{"RenderThreadEscapeDuringHandoff",
+                  Quirks({"--frames", "5", "--handoff-key", "3:ESC"}, {"render-thread"}), "", CheckHandoffAfterEscape},
+        QuirkCase{"CoarseSubpixel", Quirks(kTurningField, {"coarse-subpixel"}), "",
+                  CheckEverySideDrawnEqualsSidesLeftOut, true},
         QuirkCase{"SilentPlaylist", Quirks({"--frames", "3"}, {"silent-playlist"}), kTitleAndFlashOn,
                   CheckSilentPlaylist},
         QuirkCase{"DestroyBeforeQuit", Quirks({"--frames", "3"}, {"destroy-before-quit"}), "",

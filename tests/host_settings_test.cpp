@@ -79,6 +79,48 @@ TEST(HostSettings, CancelDuringARunLeavesTheFileAndTheRunsSwitches) {
     EXPECT_EQ(StoredInt(titled, "fullscreen"), 0) << titled.SettingsText();
 }
 
+// Config during a run edits a copy: what the run does while the dialog is open (a resize, a key)
+// stays, in memory and in the file, whatever the dialog ends with; OK brings in only the dialog's
+// size and full-screen switch, and the run's unsaved T stays with them.
+TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> extra;  // before the dialog opens at frame 2
+        const char* actions;
+        std::vector<std::string> whenConfigEnds, afterQuit;  // key=value lines the file holds
+    };
+    const Case cases[] = {
+        {"resize and F, Cancel", {}, "resize:400x300,key:F,cancel",
+         {"Width=400", "Height=300", "FlashScreen=0", "fullscreen=0"},
+         {"Width=400", "Height=300", "FlashScreen=1", "fullscreen=0"}},
+        {"Fullscreen ticked, resize, Cancel", {}, "check:1001,resize:500x400,cancel",
+         {"fullscreen=0", "Width=500"}, {"fullscreen=0", "Width=500", "Height=400"}},
+        {"T, then a new width and OK", {"--keys", "1:T"}, "set:1012=720,ok",
+         {"ShowSongTitle=1", "Width=720", "Height=200"}, {"ShowSongTitle=1", "Width=720"}},
+    };
+    BenchOptions options;
+    options.settingsFile = SettingsFileText({"fullscreen=0", "ShowSongTitle=0", "FlashScreen=0", "Width=320",
+                                             "Height=200", "Config_X=70", "Config_Y=60"});
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"--frames", "4", "--call-order", "config-during-run", "--dialog",
+                                              c.actions};
+        arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+        BenchRun run = RunBench(arguments, options);
+        ASSERT_TRUE(run.Finished()) << c.name << run.Describe();
+        const LogLine* config = run.First("config_result");
+        ASSERT_NE(config, nullptr) << c.name << run.Describe();
+        auto expectHeld = [&](const std::string& text, const std::vector<std::string>& lines, const char* when) {
+            for (const std::string& line : lines) {
+                const size_t equals = line.find('=');
+                EXPECT_EQ(SettingValue(text, line.substr(0, equals)), line.substr(equals + 1))
+                    << c.name << ", " << when << ":\n" << text;
+            }
+        };
+        expectHeld(config->Str("settings_file"), c.whenConfigEnds, "as Config ends");
+        expectHeld(run.SettingsText(), c.afterQuit, "after Quit");
+    }
+}
+
 TEST(HostSettings, ResizeTo800x600IsStored) {
     BenchRun run = RunBench({"--frames", "3", "--resize", "2:800x600"});
     ASSERT_TRUE(run.Finished()) << run.Describe();

@@ -118,14 +118,18 @@ void CorrectWindowedSize(HWND window) {
                  std::min(width, GetSystemMetrics(SM_CXMAXTRACK)), std::min(height, GetSystemMetrics(SM_CYMAXTRACK)), 0);
 }
 
-// One full-screen request at this size and depth; no refresh rate is asked for.
+// One full-screen request at this size and depth (0: the size alone, the display keeps its depth);
+// no refresh rate is asked for.
 bool RequestDisplayMode(int width, int height, int bitsPerPixel) {
     DEVMODEA mode = {};
     mode.dmSize = sizeof(DEVMODEA);
     mode.dmPelsWidth = width;
     mode.dmPelsHeight = height;
-    mode.dmBitsPerPel = bitsPerPixel;
-    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    if (bitsPerPixel > 0) {
+        mode.dmBitsPerPel = bitsPerPixel;
+        mode.dmFields |= DM_BITSPERPEL;
+    }
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
@@ -205,8 +209,10 @@ int ChooseDisplayPixelFormat(HDC dc) {
 
 // NOTE: Windows 8 and later neither list nor set a mode below 32 bits for a process whose manifest
 // targets them, and the plug-in lives inside such hosts; some displays have no 16-bit mode at all.
-// After the asked depth, the desktop's own depth, then 32, are tried before the start fails; the
-// pixel format then comes nearest to the request on that display.
+// After the asked depth, the desktop's own depth, then 32, are tried; the pixel format then comes
+// nearest to the request on that display.
+// NOTE: Windows 11 24H2 is reported to refuse every request that names a depth (or a refresh rate)
+// and to take width and height alone: that is the last request before the start fails.
 bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
     ZeroMemory(&displayHandles.savedMode, sizeof(DEVMODEA));
     displayHandles.savedMode.dmSize = sizeof(DEVMODEA);
@@ -218,7 +224,7 @@ bool EnterFullscreenMode(int width, int height, int bitsPerPixel) {
         const bool askedAlready = std::find(depths, depths + i, depths[i]) != depths + i;
         if (depths[i] > 0 && !askedAlready && RequestDisplayMode(width, height, depths[i])) return true;
     }
-    return false;
+    return RequestDisplayMode(width, height, 0);
 }
 
 int Init(VisModule* module) {
@@ -240,6 +246,8 @@ void DestroyDisplayWindow() {
     TextFontDestroy();
     if (fullscreenEntered) {
         fullscreenEntered = false;
+        // The saved mode names its depth, which a display that takes sizes alone refuses; the
+        // registry's mode, asked for without any, puts the desktop back all the same.
         ChangeDisplaySettingsExA(nullptr, &displayHandles.savedMode, nullptr, CDS_RESET, nullptr);
         ChangeDisplaySettingsA(nullptr, 0);
         ShowCursor(TRUE);

@@ -54,7 +54,8 @@ bool DrawFrameOnce(VisModule* module) {
 
 int RenderOnWindowThread(VisModule* module) {
     HWND window = displayHandles.window;
-    if (!window) return 1;
+    // No window yet (a host's timer already ticking during Init) or any more: nothing to draw.
+    if (!window) return ResultWithoutFrame();
     // The serial stays within the word beside the state; it may wrap, a stale message is ms old.
     const unsigned serial = (lastSerial.fetch_add(1) + 1) & (~0u >> kStateBits);
     unsigned current = ticketWord.load();

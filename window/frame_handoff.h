@@ -16,7 +16,7 @@ void FrameHandoffClose();
 // of another thread lets sent messages in, and a Render may arrive in one). True when it drew.
 bool DrawFrameOnce(VisModule* module);
 // From any other thread: hands one frame over and, once the window's thread has begun it, waits for
-// its end. 0 whether drawn or not, 1 once the quit flag is set or when no run is started.
+// its end. 0 whether drawn or not (no window included), 1 only while the quit flag is set.
 int RenderOnWindowThread(VisModule* module);
 // The window procedure's part: draws the handed frame `ticket`, unless it is stale or abandoned.
 void RunHandedFrame(WPARAM ticket, LPARAM module);

@@ -1,14 +1,18 @@
 // Drives the plug-in's configuration dialog for --config: finds it once it is up, logs what it
-// shows, and performs the --dialog actions as a user's clicks and typing would.
+// shows, and performs the --dialog actions as a user's clicks and typing would, and the resizes
+// and keys that reach the plug-in's own window while the dialog is open.
 #include "host/harness/dialog_driver.h"
 #include <atomic>
 #include <cstdlib>
 #include "host/base/json_log.h"
+#include "host/run/options.h"
+#include "host/run/window_moves.h"
 
 namespace {
 
 UINT_PTR timer = 0;
 HWND dialogOwner = nullptr;
+HWND pluginWindow = nullptr;  // the display window of the run the dialog opened in, or null
 std::vector<std::string> pendingActions;
 std::atomic<bool> sawDialog{false};
 int endAction = 0;
@@ -27,6 +31,13 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
         return FALSE;
     }
     return TRUE;
+}
+
+// "resize:WxH": both sizes, positive; false when malformed.
+bool ParseResizeAction(const std::string& action, int& width, int& height) {
+    const size_t cross = action.find('x');
+    return cross != std::string::npos && ParseInt(action.substr(7, cross - 7), width) &&
+           ParseInt(action.substr(cross + 1), height) && width > 0 && height > 0;
 }
 
 std::string ItemText(HWND dialog, int id) {
@@ -51,8 +62,14 @@ void Perform(HWND dialog, const std::string& action) {
         int id = std::atoi(action.substr(4, equals - 4).c_str());
         // Sends EN_CHANGE to the dialog itself, as typing does.
         SetDlgItemTextA(dialog, id, action.substr(equals + 1).c_str());
+    } else if (action.rfind("resize:", 0) == 0) {
+        int width = 0, height = 0;
+        if (pluginWindow && ParseResizeAction(action, width, height)) ResizeClientArea(pluginWindow, width, height);
+    } else if (action.rfind("key:", 0) == 0) {
+        // Posted, as typing is: the dialog's loop dispatches it to the window before a later ok or cancel.
+        if (pluginWindow) PostMessageA(pluginWindow, WM_KEYDOWN, KeyNameToVirtualKey(action.substr(4)), 1);
     }
-    JsonLine("dialog_action").Str("action", action.c_str()).Write();
+    JsonLine("dialog_action").Str("action", action.c_str()).Bool("window", pluginWindow != nullptr).Write();
 }
 
 void CALLBACK LookForDialog(HWND, UINT, UINT_PTR, DWORD) {
@@ -77,6 +94,9 @@ bool DialogActionsValid(const std::vector<std::string>& actions, std::string& er
             ok = std::atoi(action.c_str() + action.find(':') + 1) > 0;
         if (action.rfind("set:", 0) == 0)
             ok = action.find('=') != std::string::npos && std::atoi(action.c_str() + 4) > 0;
+        int width, height;
+        if (action.rfind("resize:", 0) == 0) ok = ParseResizeAction(action, width, height);
+        if (action.rfind("key:", 0) == 0) ok = KeyNameToVirtualKey(action.substr(4)) != 0;
         if (!ok) {
             error = "--dialog action not understood: " + action;
             return false;
@@ -85,8 +105,9 @@ bool DialogActionsValid(const std::vector<std::string>& actions, std::string& er
     return true;
 }
 
-void DialogDriverStart(HWND owner, const std::vector<std::string>& actions) {
+void DialogDriverStart(HWND owner, HWND runWindow, const std::vector<std::string>& actions) {
     dialogOwner = owner;
+    pluginWindow = runWindow;
     pendingActions = actions;
     timer = SetTimer(nullptr, 0, 50, LookForDialog);
 }

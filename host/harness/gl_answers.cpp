@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include "host/harness/import_patch.h"
 #include "host/harness/quirks.h"
+#include "host/run/json_log.h"
 
 namespace {
 
@@ -40,13 +41,24 @@ const GLubyte* WINAPI HookGetString(GLenum name) {
     return realGetString(name);
 }
 
+// A question some row answers, with the answer given: whether the quirk's or the driver's, the log
+// shows what the plug-in read (and that its import, through the call counter too, reaches here).
+void LogIntegerAnswer(GLenum name, const GLint* values, bool byQuirk) {
+    if (values) JsonLine("gl_answer").Int("name", name).Int("answer", *values).Bool("quirk", byQuirk).Write();
+}
+
 void WINAPI HookGetIntegerv(GLenum name, GLint* values) {
-    for (const IntegerAnswer& row : kIntegerAnswers)
-        if (row.name == name && QuirkOn(row.quirk)) {
-            if (values) *values = row.answer;
-            return;
-        }
+    bool covered = false;
+    for (const IntegerAnswer& row : kIntegerAnswers) {
+        if (row.name != name) continue;
+        covered = true;
+        if (!QuirkOn(row.quirk)) continue;
+        if (values) *values = row.answer;
+        LogIntegerAnswer(name, values, true);
+        return;
+    }
     realGetIntegerv(name, values);
+    if (covered) LogIntegerAnswer(name, values, false);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
-// pause recording, no-16bit-modes' display modes, logging of display-mode, cursor, swap-interval, dialog calls.
+// pause recording, the display modes of no-16bit-modes and size-only-modes, the --handoff-key drill,
+// logging of display-mode, cursor, swap-interval, dialog calls.
 //
 // Failure injection: the N-th call of a function fails as that function reports failure. A call
 // that acquires something (class, window, DC, format, context, making a context current) then
@@ -44,6 +45,7 @@ decltype(&::GetTickCount) realGetTickCount;
 decltype(&::wglGetProcAddress) realWglGetProcAddress;
 decltype(&::ShowCursor) realShowCursor;
 decltype(&::DialogBoxParamA) realDialogBoxParamA;
+decltype(&::SendMessageTimeoutA) realSendMessageTimeoutA;
 
 typedef BOOL(WINAPI* SwapIntervalProc)(int interval);
 SwapIntervalProc realSwapInterval;
@@ -81,12 +83,14 @@ ATOM WINAPI HookRegisterClassExA(const WNDCLASSEXA* windowClass) {
     return Wrapped("RegisterClassExA", Kind::Acquires, ATOM(0), [&] { return realRegisterClassExA(windowClass); });
 }
 
-// `byQuirk`: the answer came from no-16bit-modes, not from the display.
+// `byQuirk`: the answer came from a quirk (no-16bit-modes, size-only-modes), not from the display.
 void LogDisplayMode(const char* function, const DEVMODEA* mode, DWORD flags, LONG result, bool byQuirk) {
     JsonLine line("display_mode");
     line.Str("function", function);
-    if (mode) line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel);
-    else line.Null("width").Null("height").Null("bits");
+    if (mode)
+        line.Int("width", mode->dmPelsWidth).Int("height", mode->dmPelsHeight).Int("bits", mode->dmBitsPerPel)
+            .Int("fields", mode->dmFields);
+    else line.Null("width").Null("height").Null("bits").Null("fields");
     line.Int("flags", flags).Int("result", result).Bool("quirk", byQuirk).Write();
 }
 
@@ -117,7 +121,7 @@ BOOL WINAPI HookEnumDisplaySettingsA(LPCSTR device, DWORD modeNumber, DEVMODEA* 
 LONG WINAPI HookChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
     int count;
     bool fail = CountCall("ChangeDisplaySettingsA", count);
-    const bool byQuirk = mode && QuirkHidesMode(*mode);
+    const bool byQuirk = mode && QuirkRefusesMode(*mode);
     // A null mode restores the registry's mode: a release, so it still happens.
     LONG result = ((fail || byQuirk) && mode) ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsA(mode, flags);
     if (fail) result = DISP_CHANGE_BADMODE;
@@ -127,7 +131,7 @@ LONG WINAPI HookChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags) {
 }
 
 LONG WINAPI HookChangeDisplaySettingsExA(LPCSTR device, DEVMODEA* mode, HWND window, DWORD flags, LPVOID param) {
-    const bool byQuirk = mode && QuirkHidesMode(*mode);
+    const bool byQuirk = mode && QuirkRefusesMode(*mode);
     LONG result = byQuirk ? DISP_CHANGE_BADMODE : realChangeDisplaySettingsExA(device, mode, window, flags, param);
     LogDisplayMode("ChangeDisplaySettingsExA", mode, flags, result, byQuirk);
     return result;
@@ -252,6 +256,19 @@ INT_PTR WINAPI HookDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND
     return lastDialogResult;
 }
 
+// --handoff-key: a frame handed from another thread finds the key taken by the window's thread first,
+// as when the user presses it just as the frame is sent.
+LRESULT WINAPI HookSendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                                       UINT timeout, PDWORD_PTR result) {
+    const SoakOptions& soak = hostState.options.soak;
+    if (soak.handoffKey && hostState.frame == soak.handoffKeyFrame &&
+        GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {
+        SendMessageA(window, WM_KEYDOWN, soak.handoffKey, 1);
+        JsonLine("handoff_key").Int("frame", hostState.frame).Int("wparam", soak.handoffKey).Write();
+    }
+    return realSendMessageTimeoutA(window, message, wParam, lParam, flags, timeout, result);
+}
+
 template <typename T>
 void Patch(HMODULE plugin, const char* name, T hook, T& real) {
     void* original = PatchImport(plugin, name, (void*)hook);
@@ -283,6 +300,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
     Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
     Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
+    Patch(plugin, "SendMessageTimeoutA", HookSendMessageTimeoutA, realSendMessageTimeoutA);
     InstallGlAnswers(plugin);
     InstallMessageBoxWrapper(plugin);
 }

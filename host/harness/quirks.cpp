@@ -74,9 +74,9 @@ bool QuirksValid(const HostOptions& options, std::string& error) {
     // The loader makes its own threads and parent window and calls Init, Render and Quit once each run.
     const unsigned ownWays = kQuirkRenderThread | kQuirkDestroyBeforeQuit;
     const CallOrder order = options.soak.callOrder;
-    if ((options.quirks & kQuirkTimerThread) &&
+    if ((options.quirks & kQuirkTimerLoader) &&
         ((options.quirks & ownWays) || (order != CallOrder::Normal && order != CallOrder::RenderAfterQuit))) {
-        error = "--quirk timer-thread takes neither render-thread, destroy-before-quit nor a --call-order but render-after-quit";
+        error = "--quirk timer-thread (or timer-before-init) takes neither render-thread, destroy-before-quit nor a --call-order but render-after-quit";
         return false;
     }
     return true;
@@ -90,7 +90,21 @@ void LogQuirks() {
 }
 
 bool QuirkHidesMode(const DEVMODEA& mode) {
-    return QuirkOn(kQuirkNo16BitModes) && (mode.dmFields & DM_BITSPERPEL) && mode.dmBitsPerPel < 32;
+    if (!QuirkOn(kQuirkNo16BitModes)) return false;
+    DWORD bits = mode.dmBitsPerPel;
+    if (!(mode.dmFields & DM_BITSPERPEL)) {
+        // A request without a depth keeps the display's own.
+        DEVMODEA current = {};
+        current.dmSize = sizeof(current);
+        if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current)) return false;
+        bits = current.dmBitsPerPel;
+    }
+    return bits < 32;
+}
+
+bool QuirkRefusesMode(const DEVMODEA& mode) {
+    const bool namesMore = (mode.dmFields & (DM_BITSPERPEL | DM_DISPLAYFREQUENCY)) != 0;
+    return QuirkHidesMode(mode) || (QuirkOn(kQuirkSizeOnlyModes) && namesMore);
 }
 
 bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer) {

@@ -33,9 +33,15 @@ bool QuirkOn(unsigned quirk);
 // Logs one "quirk" line per quirk in force.
 void LogQuirks();
 
+// Either way of the timer loader: timer-before-init is timer-thread with an early timer.
+const unsigned kQuirkTimerLoader = kQuirkTimerThread | kQuirkTimerBeforeInit;
+
 // Under no-16bit-modes, a mode the plug-in's display calls neither see nor get: one below 32 bits,
 // as for a process whose manifest targets Windows 8 or later.
 bool QuirkHidesMode(const DEVMODEA& mode);
+// A mode request the display refuses by a quirk: a hidden mode, or under size-only-modes (as
+// Windows 11 24H2 is reported to do) any request that names a depth or a refresh rate.
+bool QuirkRefusesMode(const DEVMODEA& mode);
 
 // The answer to a host query when a quirk overrides it: true with `answer` set, and the line logged.
 bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer);

@@ -203,7 +203,8 @@ const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
      [](const std::string&, HostOptions& options) { options.config = true; return true; }},
     {OptionGroup::Run, "--dialog", "ACTIONS",
      "with --config: check:ID, uncheck:ID, set:ID=TEXT, ok, cancel, in order\n"
-     "(without it the dialog is left to the user)", "",
+     "(without it the dialog is left to the user); during a run (--call-order\n"
+     "config-during-run) also resize:WxH and key:KEY, to the plug-in's window", "",
      [](const std::string& text, HostOptions& options) {
          options.dialogActions = SplitList(text, ',');
          return true;
@@ -297,6 +298,16 @@ const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
     {OptionGroup::Drill, "--resize-storm", "N",
      "N quick random resizes (0 to 1600 pixels), 50 a frame from frame 2", "a count",
      [](const std::string& text, HostOptions& options) { return ParseCount(text, options.soak.resizeStorm, 0); }},
+    {OptionGroup::Drill, "--handoff-key", "FRAME:KEY",
+     "with render-thread or timer-thread: KEY reaches the plug-in's window\n"
+     "while that frame is being handed to it, before the frame", "FRAME:KEY",
+     [](const std::string& text, HostOptions& options) {
+         std::vector<KeyPress> keys;
+         if (!ParseKeys(text, keys) || keys.size() != 1) return false;
+         options.soak.handoffKeyFrame = keys[0].frame;
+         options.soak.handoffKey = keys[0].virtualKey;
+         return true;
+     }},
     {OptionGroup::Drill, "--call-order", "NAME",
      "render-after-quit, quit-without-init, init-twice or config-during-run",
      "render-after-quit, quit-without-init, init-twice or config-during-run",

@@ -21,6 +21,8 @@ struct SoakOptions {
     int randomKeys = 0;             // key-downs over every code but Escape, 100 a frame from frame 2
     std::vector<KeyStorm> keyStorms;  // held keys: repeats with the previous-state bit, at frame 2
     int resizeStorm = 0;            // quick random resizes, 50 a frame from frame 2
+    int handoffKeyFrame = 0;        // --handoff-key: the frame whose hand-off lets the key in first
+    unsigned handoffKey = 0;
     CallOrder callOrder = CallOrder::Normal;
 };
 

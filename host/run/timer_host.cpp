@@ -1,5 +1,5 @@
-// The loader that calls Render from a multimedia timer (--quirk timer-thread): Init on a thread of
-// its own under a hidden parent, a GetMessage loop there, Render from the timer under a lock, its stop.
+// The loader that calls Render from a multimedia timer (--quirk timer-thread, timer-before-init): Init on
+// a thread of its own under a hidden parent, a GetMessage loop there, Render from the timer under a lock, its stop.
 #include "host/run/timer_host.h"
 #include <algorithm>
 #include <atomic>
@@ -23,6 +23,7 @@ struct TimerRun {
     std::atomic<DWORD> initThread{0};
     std::atomic<const char*> step{""};
     std::atomic<unsigned> progress{0};
+    std::atomic<int> ticks{0};  // timer callbacks that reached the plug-in this run
     bool stopPosted = false;  // under the lock
     bool closed = true;       // under the lock: no callback may reach the plug-in
     HANDLE flushed = nullptr;
@@ -47,6 +48,7 @@ void CALLBACK TimerCallback(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
     EnterCriticalSection(&loaderLock);
     if (!timerRun.closed) {
         bool drew = false;
+        ++timerRun.ticks;
         // The loader ignores Render's result: only the bench's stop ends the calls.
         if (!timerRun.steps.tick(drew) && !timerRun.stopPosted) {
             timerRun.stopPosted = true;
@@ -66,11 +68,18 @@ DWORD WINAPI InitThreadMain(LPVOID) {
     if (parent) module->parentWindow = parent;
     module->sampleRate = 44100;
     module->channelCount = 2;
+    const UINT period = (UINT)std::max(module->delayMs, 25);
+    MMRESULT timer = 0;
+    if (timerRun.steps.ticksBeforeInit > 0) {
+        // As a loader whose Init starts late: its timer has called Render before Init.
+        Step("the timer's ticks before Init");
+        timer = timeSetEvent(period, 250, TimerCallback, 0, TIME_PERIODIC);
+        while (timer && timerRun.ticks < timerRun.steps.ticksBeforeInit) Sleep(1);
+    }
     Step("Init");
     timerRun.steps.init();
     Step("the frames");
-    const UINT period = (UINT)std::max(module->delayMs, 25);
-    const MMRESULT timer = timeSetEvent(period, 250, TimerCallback, 0, TIME_PERIODIC);
+    if (!timer) timer = timeSetEvent(period, 250, TimerCallback, 0, TIME_PERIODIC);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (!message.hwnd && message.message == kFlushMessage) {
@@ -120,6 +129,7 @@ bool RunTimerHost(VisModule* module, const char* hostClass, const TimerHostSteps
     EnterCriticalSection(&loaderLock);
     timerRun.stopPosted = false;
     timerRun.closed = false;
+    timerRun.ticks = 0;
     LeaveCriticalSection(&loaderLock);
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, InitThreadMain, nullptr, CREATE_SUSPENDED, &id);

@@ -1,5 +1,5 @@
-// The loader that calls Render from a multimedia timer (--quirk timer-thread): Init on a thread of
-// its own under a hidden parent, a GetMessage loop there, Render from the timer under a lock, its stop.
+// The loader that calls Render from a multimedia timer (--quirk timer-thread, timer-before-init): Init on
+// a thread of its own under a hidden parent, a GetMessage loop there, Render from the timer under a lock, its stop.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -10,6 +10,7 @@ struct TimerHostSteps {
     void (*init)();            // on the Init thread, the hidden parent made
     bool (*tick)(bool& drew);  // one timer callback, under the lock; false asks for the stop
     void (*quit)();            // on the Init thread, under the lock, after the timer's kill
+    int ticksBeforeInit;       // > 0: the timer starts before Init, which waits for this many ticks
 };
 
 // One run as that loader makes it. Returns true once the Init thread has ended and no timer

@@ -61,11 +61,7 @@ void ApplyResizes(int frame) {
         if (resize.frame != frame) continue;
         HWND window = PluginWindow();
         if (!window) continue;
-        RECT rect = {0, 0, resize.width, resize.height};
-        AdjustWindowRectEx(&rect, (DWORD)GetWindowLongA(window, GWL_STYLE), FALSE,
-                           (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
-        SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ResizeClientArea(window, resize.width, resize.height);
         RECT client;
         GetClientRect(window, &client);
         JsonLine("resize").Int("frame", frame).Int("client_width", client.right)
@@ -79,7 +75,7 @@ void SetVisFailure(int status, const std::string& reason) {
     visExitStatus = status;
 }
 
-void RunConfig(const std::vector<std::string>& actions);
+void RunConfig(const std::vector<std::string>& actions, HWND runWindow = nullptr);
 
 int CallInit() {
     QuirkBeforeInit(module);
@@ -152,7 +148,7 @@ void RunFrames() {
         DispatchThreadMessages();
         ReshapeBeforeFrame(frame);
         if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
-            RunConfig(hostState.options.dialogActions);
+            RunConfig(hostState.options.dialogActions, PluginWindow());
         int result = CallRender(frame);
         if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
         if (!RenderResultValid(result, frame)) break;
@@ -180,6 +176,8 @@ struct TimerFrames {
     bool stopAsked = false;
 };
 TimerFrames timerFrames;
+// Under timer-before-init, ticks come before Init has made the window: no keys or drills before it.
+std::atomic<bool> timerInitReturned{false};
 
 // Whether keys or drills are posted to the window before this frame.
 bool PostsBeforeFrame(int frame) {
@@ -197,7 +195,7 @@ bool TimerTick(bool& drew) {
     TimerFrames& frames = timerFrames;
     // Calls after the stop is asked for, as the loader's timer goes on until its kill: no frame number.
     const int frame = frames.stopAsked ? 0 : frames.drawn + 1;
-    if (frame > frames.prepared) {
+    if (frame > frames.prepared && timerInitReturned) {
         frames.prepared = frame;
         PostKeys(frame);
         SoakBeforeFrame(PluginWindow(), frame);
@@ -223,12 +221,17 @@ bool TimerTick(bool& drew) {
 void TimerInit() {
     windowThread = GetCurrentThreadId();
     CallInit();
+    timerInitReturned = true;
 }
 
 void RunTimerVisualisation(int run) {
     timerFrames = TimerFrames();
+    timerInitReturned = false;
     std::string stuckIn;
-    const bool ended = RunTimerHost(module, kHostClass, TimerHostSteps{TimerInit, TimerTick, CallQuit}, stuckIn);
+    // As many early ticks as the ones in a row the bench obeys: a 1 before the window exists ends the run.
+    const int ticksBeforeInit = QuirkOn(kQuirkTimerBeforeInit) ? kTimerOnesBeforeStop : 0;
+    const bool ended =
+        RunTimerHost(module, kHostClass, TimerHostSteps{TimerInit, TimerTick, CallQuit, ticksBeforeInit}, stuckIn);
     windowThread = GetCurrentThreadId();
     if (ended) return;
     // A stuck Init thread or timer callback cannot be unwound: the process ends here.
@@ -244,7 +247,7 @@ void RunVisualisation(int load, int run) {
     if (QuirkOn(kQuirkConfigBeforeInit))
         RunConfig(hostState.options.dialogActions.empty() ? std::vector<std::string>{"cancel"}
                                                           : hostState.options.dialogActions);
-    if (QuirkOn(kQuirkTimerThread)) {
+    if (QuirkOn(kQuirkTimerLoader)) {
         RunTimerVisualisation(run);
     } else {
         if (order != CallOrder::QuitWithoutInit) {
@@ -264,8 +267,26 @@ void RunVisualisation(int load, int run) {
     LogResources("run", load, run);
 }
 
-void RunConfig(const std::vector<std::string>& actions) {
-    DialogDriverStart(module->parentWindow, actions);
+// The plug-in's settings file as it stands ("" when absent): what Config left there before Quit saves.
+std::string PluginSettingsFile() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(hostState.plugin, path, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return "";
+    std::string file(path);
+    file = file.substr(0, file.rfind('\\') + 1) + "Smearscope.ini";
+    std::string text;
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(handle, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(handle);
+    return text;
+}
+
+void RunConfig(const std::vector<std::string>& actions, HWND runWindow) {
+    DialogDriverStart(module->parentWindow, runWindow, actions);
     hostState.currentCallback = "Config";
     module->Config(module);
     hostState.currentCallback = nullptr;
@@ -275,7 +296,8 @@ void RunConfig(const std::vector<std::string>& actions) {
         return;
     }
     INT_PTR result = PluginImportsDialogBox() ? LastDialogResult() : DialogDriverEndAction();
-    JsonLine("config_result").Int("result", (long long)result).Bool("dialog", true).Write();
+    JsonLine("config_result").Int("result", (long long)result).Bool("dialog", true)
+        .Str("settings_file", PluginSettingsFile().c_str()).Write();
 }
 
 DWORD WINAPI VisualisationThread(LPVOID) {

@@ -1,5 +1,5 @@
-// --move: places the plug-in's window at a given screen position before a frame, as a user's drag
-// would, so that tests can see the position remembered across runs.
+// --move and client sizes: places the plug-in's window at a screen position, or gives it a size, as
+// a user's drag would, so that tests can see position and size remembered across runs.
 #include "host/run/window_moves.h"
 #include <cstdlib>
 #include "host/base/json_log.h"
@@ -33,4 +33,11 @@ void ApplyMoves(const std::vector<Move>& moves, int frame, HWND window) {
         GetWindowRect(window, &outer);
         JsonLine("move").Int("frame", frame).Int("x", outer.left).Int("y", outer.top).Write();
     }
+}
+
+void ResizeClientArea(HWND window, int width, int height) {
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRectEx(&rect, (DWORD)GetWindowLongA(window, GWL_STYLE), FALSE, (DWORD)GetWindowLongA(window, GWL_EXSTYLE));
+    SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
