@@ -1,4 +1,4 @@
-// The zoom blur through the accumulation buffer, the feedback trail kept in a texture of 1024 x 1024
+// The zoom blur through the accumulation buffer or the pass textures, the feedback trail kept in a texture of 1024 x 1024
 // or more, and the bass-tinted flash veil.
 #pragma once
 

@@ -1,5 +1,5 @@
 // The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
-// pause recording, no-16bit-modes' display modes, logging of display-mode, cursor, swap-interval, dialog calls.
+// pause recording, no-16bit-modes' display modes, the blur passes' capture at each accumulation, logging of display-mode, cursor, swap-interval, dialog calls.
 //
 // Failure injection: the N-th call of a function fails as that function reports failure. A call
 // that acquires something (class, window, DC, format, context, making a context current) then
@@ -8,6 +8,7 @@
 // happens and only its result says failure: the plug-in must go on as if it had failed, and the
 // host process stays clean (no window whose procedure points into the freed library).
 #include "host/harness/plugin_hooks.h"
+#include <GL/gl.h>
 #include <map>
 #include <string>
 #include "host/run/bench.h"
@@ -47,6 +48,8 @@ decltype(&::DialogBoxParamA) realDialogBoxParamA;
 
 typedef BOOL(WINAPI* SwapIntervalProc)(int interval);
 SwapIntervalProc realSwapInterval;
+typedef void(WINAPI* AccumProc)(GLenum operation, GLfloat value);
+AccumProc realAccum;
 INT_PTR lastDialogResult = 0;
 
 std::map<std::string, int> callCounts;
@@ -148,7 +151,8 @@ HDC WINAPI HookGetDC(HWND window) {
 int platformChoice = 0;  // ChoosePixelFormat's last answer
 
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0,
+                             [&] { return EmulatedChoice(dc, realChoosePixelFormat(dc, descriptor)); });
     return platformChoice;
 }
 
@@ -214,6 +218,21 @@ BOOL WINAPI HookSwapBuffers(HDC dc) {
     ++hostState.swaps;
     JsonLine("swap").Int("frame", frame).Bool("ok", ok != FALSE).Write();
     return ok;
+}
+
+// --capture-passes: the colour buffer each blur pass leaves, read as the accumulation takes it.
+void WINAPI HookAccum(GLenum operation, GLfloat value) {
+    static int passFrame = 0, pass = 0;
+    const HostOptions& options = hostState.options;
+    const int frame = hostState.frame;
+    if (operation == GL_ACCUM && !options.capturePassesDir.empty() && frame > 0 && FrameListed(options, frame)) {
+        if (frame != passFrame) passFrame = frame, pass = 0;
+        std::string error;
+        if (!CaptureFrame(wglGetCurrentDC(), options.capturePassesDir, frame, error, ++pass) &&
+            hostState.captureError.empty())
+            hostState.captureError = error;
+    }
+    realAccum(operation, value);
 }
 
 void WINAPI HookSleep(DWORD milliseconds) {
@@ -283,6 +302,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "wglGetProcAddress", HookWglGetProcAddress, realWglGetProcAddress);
     Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
     Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
+    Patch(plugin, "glAccum", HookAccum, realAccum);
     InstallGlAnswers(plugin);
     InstallMessageBoxWrapper(plugin);
 }
