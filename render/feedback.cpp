@@ -1,5 +1,5 @@
-// The zoom blur through the accumulation buffer or the pass textures, the feedback trail kept in a texture of 1024 x 1024
-// or more, and the bass-tinted flash veil laid over the picture after the trail has been captured.
+// The zoom blur's passes (averaged by blur_average), the feedback trail kept in a texture of 1024 x
+// 1024 or more, and the bass-tinted flash veil laid over the picture after the trail is captured.
 #include "render/feedback.h"
 #include <windows.h>
 #include <GL/gl.h>

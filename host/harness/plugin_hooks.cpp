@@ -1,5 +1,6 @@
-// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
-// pause recording, no-16bit-modes' display modes, the blur passes' capture at each accumulation, logging of display-mode, cursor, swap-interval, dialog calls.
+// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap and
+// the blur passes' at each accumulation, pause recording, no-16bit-modes' display modes, no-accum's
+// format choice, logging of display-mode, cursor, swap-interval, dialog calls.
 //
 // Failure injection: the N-th call of a function fails as that function reports failure. A call
 // that acquires something (class, window, DC, format, context, making a context current) then
