@@ -1,5 +1,5 @@
-// The zoom blur through the accumulation buffer, the feedback trail kept in a texture of 1024 x 1024
-// or more, and the bass-tinted flash veil laid over the picture after the trail has been captured.
+// The zoom blur's passes (averaged by blur_average), the feedback trail kept in a texture of 1024 x
+// 1024 or more, and the bass-tinted flash veil laid over the picture after the trail is captured.
 #include "render/feedback.h"
 #include <windows.h>
 #include <GL/gl.h>
@@ -9,6 +9,7 @@
 #include <new>
 #include "plugin/settings.h"
 #include "render/bar_field.h"
+#include "render/blur_average.h"
 #include "render/scene_state.h"
 #include "render/text.h"
 
@@ -89,6 +90,7 @@ void CreateFeedbackTexture() {
 // Leaves the last pass's projection loaded and the model-view matrix mode current.
 void DrawZoomBlur(float bassLevel) {
     const float blurPulse = std::fabs(std::sin(bassLevel));
+    const BlurWay way = FrameBlurWay();
     for (int i = 0; i < kBlurPasses; ++i) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -98,9 +100,11 @@ void DrawZoomBlur(float bassLevel) {
         // The same field in every pass: built once, in the first and widest, drawn five times.
         if (i == 0) BarFieldBuild();
         BarFieldDraw();
-        glAccum(GL_ACCUM, 0.2f);
+        if (way == BlurWay::Accumulation) glAccum(GL_ACCUM, 0.2f);
+        else if (way == BlurWay::Textures && i < kBlurPasses - 1) KeepPass(i);
     }
-    glAccum(GL_RETURN, 1.0f);
+    if (way == BlurWay::Accumulation) glAccum(GL_RETURN, 1.0f);
+    else if (way == BlurWay::Textures) AverageKeptPasses();
 }
 
 // Leaves texturing enabled with FeedbackTexture bound (CaptureFeedback follows), blending off,

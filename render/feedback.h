@@ -1,5 +1,5 @@
-// The zoom blur through the accumulation buffer, the feedback trail kept in a texture of 1024 x 1024
-// or more, and the bass-tinted flash veil.
+// The zoom blur's passes (averaged by blur_average), the feedback trail kept in a texture of 1024 x
+// 1024 or more, and the bass-tinted flash veil.
 #pragma once
 
 extern unsigned int FeedbackTexture;

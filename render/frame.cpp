@@ -9,6 +9,7 @@
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
 #include "render/bar_field.h"
+#include "render/blur_average.h"
 #include "render/feedback.h"
 #include "render/noise.h"
 #include "render/scene_state.h"
@@ -85,8 +86,13 @@ void RenderFrame(VisModule* module) {
     // outside the trail must never smear.
     if (settings.flashScreen) glClearColor(bassLevel, bassLevel, bassLevel, 1.0f);
     else glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearAccum(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
+    // The texture way never reads the accumulation buffer: clearing it would be the processor's work on Mesa.
+    if (FrameBlurWay() == BlurWay::Accumulation) {
+        glClearAccum(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
     PlaceCamera();
     if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel);
     ResetProjection();

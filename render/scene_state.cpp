@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 #include <cstring>
 #include "render/bar_field.h"
+#include "render/blur_average.h"
 #include "render/feedback.h"
 #include "render/text.h"
 
@@ -51,6 +52,7 @@ void InitSceneState() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     SetUpLights();
     BarFieldReadDriverGrid();
+    ChooseBlurWay();
     TextFontCreate("times", 16);
     glEnable(GL_TEXTURE_2D);
     CreateFeedbackTexture();
@@ -66,6 +68,7 @@ void ResizeScene(int width, int height) {
                    sceneProjection.nearPlane, sceneProjection.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    GrowPassTextures(width, height);
 }
 
 bool ExtensionListed(const char* extensions, const char* name) {

@@ -1,9 +1,10 @@
 // The picture through the host bench: what each frame starts from (the cleared colour buffer, on
 // a driver that copies at the swap and on one that exchanges buffers), layers that leave no trace,
-// and the flash's background.
+// the flash's background, and the blur's mean through textures against the accumulated passes.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 #include "tests/bench.h"
@@ -124,6 +125,44 @@ TEST(HostPicture, AccumulationFormatOnlyFromTheDriverNeverTheSoftwareRenderer) {
     EXPECT_FALSE(fast->Bool("software")) << fast->text;
     EXPECT_GT(fast->Int("accum_bits"), 0) << fast->text;
     EXPECT_NE(fast->Int("format"), SetFormat(plain)->Int("format")) << "the plain run's choice is the closer one";
+
+    // No format lists an accumulation buffer: the platform's choice, which really has none.
+    BenchRun none = RunBench({"--frames", "1", "--quirk", "no-accum"});
+    ASSERT_TRUE(none.Finished()) << none.Describe();
+    const LogLine* without = SetFormat(none);
+    ASSERT_NE(without, nullptr) << none.Describe();
+    EXPECT_EQ(without->Int("format"), without->Int("platform_choice")) << without->text;
+    EXPECT_EQ(without->Int("accum_bits"), 0) << without->text;
+}
+
+// On the stepped clock both ways draw the same five passes; the texture way's frame must be their
+// mean, after the black first trail's 0.75 x 0.975. Frame 1 is black (texturing is still on from
+// the set-up), so frame 2 is the first with the bars lit and its trail is still black.
+TEST(HostPicture, TextureWayFrameIsTheMeanOfTheFiveAccumulatedPasses) {
+    const std::vector<std::string> arguments = {"--frames", "2", "--spectrum", "const:255", "--clock-step", "40",
+                                                "--no-pause", "--capture-frames", "2"};
+    BenchRun textures = RunCaptured(arguments);
+    std::vector<std::string> accumulating = arguments;
+    accumulating.insert(accumulating.end(), {"--quirk", "vendor-gl", "--capture-passes", "passes"});
+    BenchRun passes = RunBench(accumulating);
+    ASSERT_TRUE(textures.Finished()) << textures.Describe();
+    ASSERT_TRUE(passes.Finished()) << passes.Describe();
+    const BenchImage frame = Captured(textures, 2);
+    std::vector<BenchImage> pass(5);
+    for (int k = 0; k < 5; ++k)
+        ASSERT_TRUE(ReadPng(passes.folder + "\\passes\\frame-00002-pass-" + std::to_string(k + 1) + ".png", pass[k]))
+            << passes.Describe();
+    ASSERT_EQ(pass[0].rgb.size(), frame.rgb.size());
+    int worst = 0, differingPasses = 0;
+    for (size_t i = 0; i < frame.rgb.size(); ++i) {
+        int sum = 0;
+        for (const BenchImage& p : pass) sum += p.rgb[i];
+        differingPasses += pass[0].rgb[i] != pass[4].rgb[i];
+        worst = std::max(worst, std::abs(frame.rgb[i] - (int)std::lround(sum / 5.0 * 0.75 * 0.975)));
+    }
+    EXPECT_GT(differingPasses, 1000) << "the loudest bass must spread the passes apart";
+    EXPECT_LE(worst, 2);
+    std::printf("texture way against the exact mean: worst %d levels\n", worst);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The zoom blur, the feedback trail and the flash veil: the first trail's black, the trail's
-// drift, the veil kept out of the trail, areas larger than 1024, a missing set-up buffer.
+// drift, the veil kept out of the trail, areas larger than 1024, a missing set-up buffer; the blur's
+// texture way: state it leaves, textures that grow with the area or cannot be had.
 #include <cmath>
 #include <vector>
 #include "plugin/settings.h"
+#include "render/blur_average.h"
 #include "render/feedback.h"
+#include "render/scene_state.h"
 #include "render/text.h"
 #include "tests/alloc_counter.h"
 #include "tests/picture_support.h"
@@ -220,4 +223,66 @@ TEST_F(ZoomBlurTest, LoudBassWidensThePictureAndLeavesTheNarrowestSquareProjecti
     const double f = 1.0 / std::tan(fov * M_PI / 360.0);
     EXPECT_NEAR(projection[5], f, 1e-4);
     EXPECT_NEAR(projection[0], f, 1e-4);
+}
+
+namespace {
+// The state the texture way touches, as a list of numbers to compare before and after.
+std::vector<GLint> BlurStateSnapshot() {
+    std::vector<GLint> state;
+    for (GLenum capability : {GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_CULL_FACE, GL_ALPHA_TEST})
+        state.push_back(glIsEnabled(capability));
+    for (GLenum name : {GL_TEXTURE_BINDING_2D, GL_BLEND_SRC, GL_BLEND_DST, GL_MATRIX_MODE, GL_VIEWPORT}) {
+        GLint value[4] = {};
+        glGetIntegerv(name, value);
+        state.push_back(value[0]);
+    }
+    GLint environment = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    state.push_back(environment);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    for (GLfloat c : colour) state.push_back((GLint)(c * 1000));
+    return state;
+}
+}  // namespace
+
+TEST_F(ZoomBlurTest, TextureWayLeavesTheStateAsTheAccumulationWayDoes) {
+    Open(320, 200);
+    ASSERT_EQ(chosenBlurWay, BlurWay::Textures) << "Mesa averages through textures";
+    FillHistory(180);
+    // As in a frame's first played picture (texturing on) and in a later one (off).
+    for (bool texturing : {true, false}) {
+        std::vector<GLint> after[2];
+        for (BlurWay way : {BlurWay::Accumulation, BlurWay::Textures}) {
+            chosenBlurWay = way;
+            PlaceFrameCamera(20.0f);
+            if (texturing) glEnable(GL_TEXTURE_2D);
+            glColor4f(0.3f, 0.6f, 0.9f, 0.5f);
+            const GlStackState stacks = GlStackState::Read();
+            DrawZoomBlur(0.7285714f);
+            EXPECT_EQ(GlStackState::Read(), stacks);
+            after[way == BlurWay::Textures] = BlurStateSnapshot();
+        }
+        EXPECT_EQ(after[1], after[0]) << "texturing " << texturing;
+        EXPECT_TRUE(NoGlError());
+    }
+}
+
+TEST_F(ZoomBlurTest, PassTexturesGrowWithTheAreaAndWhenRefusedTheFrameAccumulates) {
+    Open(320, 200);
+    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
+    drawWidth = 1600, drawHeight = 900;
+    EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation) << "an area the textures do not hold";
+    ResizeScene(1600, 900);
+    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
+    // Wider than any driver's textures: all four are given up, and this context has accumulation.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    drawWidth = largest + 1, drawHeight = 10;
+    ResizeScene(drawWidth, drawHeight);
+    EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation);
+    drawWidth = 320, drawHeight = 200;
+    ResizeScene(320, 200);
+    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures) << "a later size that fits takes them again";
+    EXPECT_TRUE(NoGlError());
 }

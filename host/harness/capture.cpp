@@ -78,15 +78,16 @@ bool WritePng(const std::wstring& path, int width, int height, const std::vector
     return true;
 }
 
-bool CaptureFrame(HDC dc, const std::string& dir, int frame, std::string& error) {
+bool CaptureFrame(HDC dc, const std::string& dir, int frame, std::string& error, int pass) {
     int width, height;
     std::vector<unsigned char> pixels;
     if (!ReadBackBuffer(dc, width, height, pixels)) {
         error = "could not read the back buffer of frame " + std::to_string(frame);
         return false;
     }
-    char name[32];
-    std::snprintf(name, sizeof(name), "\\frame-%05d.png", frame);
+    char name[40];
+    if (pass > 0) std::snprintf(name, sizeof(name), "\\frame-%05d-pass-%d.png", frame, pass);
+    else std::snprintf(name, sizeof(name), "\\frame-%05d.png", frame);
     std::string path = dir + name;
     std::wstring widePath(path.begin(), path.end());
     int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);

@@ -11,5 +11,6 @@ bool ReadBackBuffer(HDC dc, int& width, int& height, std::vector<unsigned char>&
 // Writes 24-bit BGR pixels, top row first, as a PNG file through the platform's imaging component.
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<unsigned char>& bgr,
               std::string& error);
-// Reads the back buffer and writes DIR/frame-NNNNN.png for the frame; false with a reason on failure.
-bool CaptureFrame(HDC dc, const std::string& dir, int frame, std::string& error);
+// Reads the back buffer and writes DIR/frame-NNNNN.png for the frame, or DIR/frame-NNNNN-pass-K.png
+// for its blur pass K; false with a reason on failure.
+bool CaptureFrame(HDC dc, const std::string& dir, int frame, std::string& error, int pass = 0);

@@ -1,5 +1,6 @@
 // Drivers other than this machine's, emulated around the plug-in's calls: the noise left in the
-// back buffer by an exchanging swap, and the software flags of an emulated pixel-format list.
+// back buffer by an exchanging swap, and the software flags or missing accumulation buffers of an
+// emulated pixel-format list.
 #include "host/harness/driver_emulation.h"
 #include <GL/gl.h>
 #include <vector>
@@ -69,6 +70,11 @@ void FillBackBufferWithNoise(HDC dc) {
 }
 
 void EmulateFormatFlags(HDC dc, int format, PIXELFORMATDESCRIPTOR& description) {
+    if (QuirkOn(kQuirkNoAccum)) {
+        description.cAccumBits = description.cAccumRedBits = description.cAccumGreenBits = 0;
+        description.cAccumBlueBits = description.cAccumAlphaBits = 0;
+        return;
+    }
     const bool software = QuirkOn(kQuirkSoftwareAccum) || QuirkOn(kQuirkMixedAccum);
     if (!software || !HasAccumulation(description)) return;
     if (QuirkOn(kQuirkMixedAccum) && format == LastAccumulationFormat(dc)) return;
@@ -77,3 +83,16 @@ void EmulateFormatFlags(HDC dc, int format, PIXELFORMATDESCRIPTOR& description) 
 }
 
 int EmulatedFastAccumFormat(HDC dc) { return QuirkOn(kQuirkMixedAccum) ? LastAccumulationFormat(dc) : 0; }
+
+int EmulatedChoice(HDC dc, int chosen) {
+    PIXELFORMATDESCRIPTOR have = {}, other = {};
+    if (!QuirkOn(kQuirkNoAccum) || !chosen || !DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
+    if (!HasAccumulation(have)) return chosen;
+    const int count = DescribePixelFormat(dc, 1, sizeof(other), &other);
+    for (int format = 1; format <= count; ++format)
+        if (DescribePixelFormat(dc, format, sizeof(other), &other) && !HasAccumulation(other) &&
+            other.dwFlags == have.dwFlags && other.iPixelType == have.iPixelType &&
+            other.cColorBits == have.cColorBits && other.cDepthBits == have.cDepthBits)
+            return format;
+    return chosen;
+}

@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 #include "host/harness/import_patch.h"
 #include "host/harness/quirks.h"
-#include "host/run/json_log.h"
+#include "host/base/json_log.h"
 
 namespace {
 

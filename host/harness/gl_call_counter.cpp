@@ -22,6 +22,7 @@ struct Wrapped {
     std::string name;
     Thunk* thunk;
     ULONG_PTR callsAtBegin;
+    ULONG_PTR lastStretch;
 };
 
 Thunk* thunks = nullptr;
@@ -74,7 +75,7 @@ bool InstallGlCallCounter(HMODULE plugin) {
         thunk->calls = 0;
         thunk->target = *entries[i].second;
         WriteThunkCode(thunk);
-        wrapped.push_back({entries[i].first, thunk, 0});
+        wrapped.push_back({entries[i].first, thunk, 0, 0});
     }
     FlushInstructionCache(GetCurrentProcess(), thunks, entries.size() * sizeof(Thunk));
     for (size_t i = 0; i < entries.size(); ++i)
@@ -90,13 +91,20 @@ void GlCallsBegin() {
 
 unsigned long long GlCallsEnd() {
     unsigned long long stretch = 0;
-    for (const Wrapped& w : wrapped) {
+    for (Wrapped& w : wrapped) {
         // Unsigned per counter, so a 32-bit counter's wrap-around still gives the stretch's calls.
         const ULONG_PTR calls = w.thunk->calls - w.callsAtBegin;
+        w.lastStretch = calls;
         if (calls) countedByName[w.name] += calls;
         stretch += calls;
     }
     return stretch;
+}
+
+unsigned long long GlCallsInLastStretch(const char* name) {
+    for (const Wrapped& w : wrapped)
+        if (w.name == name) return w.lastStretch;
+    return 0;
 }
 
 std::vector<GlFunctionCalls> GlCallsByFunction() {

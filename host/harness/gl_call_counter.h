@@ -18,5 +18,7 @@ bool GlCallCounterInstalled();
 // per-function totals add up the counted stretches only.
 void GlCallsBegin();
 unsigned long long GlCallsEnd();
+// Calls of one function (by import name) within the last counted stretch; 0 when not imported.
+unsigned long long GlCallsInLastStretch(const char* name);
 // Calls per function over the counted stretches, most called first; functions never called left out.
 std::vector<GlFunctionCalls> GlCallsByFunction();

@@ -1,6 +1,7 @@
-// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap,
-// pause recording, the display modes of no-16bit-modes and size-only-modes, the --handoff-key drill,
-// logging of display-mode, cursor, swap-interval, dialog calls.
+// The wrappers put into the plug-in's import table: failure injection, frame capture at the swap and
+// the blur passes' at each accumulation, pause recording, the display modes of no-16bit-modes and
+// size-only-modes, no-accum's format choice, the --handoff-key drill, logging of display-mode,
+// cursor, swap-interval, dialog calls.
 //
 // Failure injection: the N-th call of a function fails as that function reports failure. A call
 // that acquires something (class, window, DC, format, context, making a context current) then
@@ -9,6 +10,7 @@
 // happens and only its result says failure: the plug-in must go on as if it had failed, and the
 // host process stays clean (no window whose procedure points into the freed library).
 #include "host/harness/plugin_hooks.h"
+#include <GL/gl.h>
 #include <map>
 #include <string>
 #include "host/run/bench.h"
@@ -49,6 +51,8 @@ decltype(&::SendMessageTimeoutA) realSendMessageTimeoutA;
 
 typedef BOOL(WINAPI* SwapIntervalProc)(int interval);
 SwapIntervalProc realSwapInterval;
+typedef void(WINAPI* AccumProc)(GLenum operation, GLfloat value);
+AccumProc realAccum;
 INT_PTR lastDialogResult = 0;
 
 std::map<std::string, int> callCounts;
@@ -152,7 +156,8 @@ HDC WINAPI HookGetDC(HWND window) {
 int platformChoice = 0;  // ChoosePixelFormat's last answer
 
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] { return realChoosePixelFormat(dc, descriptor); });
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0,
+                             [&] { return EmulatedChoice(dc, realChoosePixelFormat(dc, descriptor)); });
     return platformChoice;
 }
 
@@ -218,6 +223,21 @@ BOOL WINAPI HookSwapBuffers(HDC dc) {
     ++hostState.swaps;
     JsonLine("swap").Int("frame", frame).Bool("ok", ok != FALSE).Write();
     return ok;
+}
+
+// --capture-passes: the colour buffer each blur pass leaves, read as the accumulation takes it.
+void WINAPI HookAccum(GLenum operation, GLfloat value) {
+    static int passFrame = 0, pass = 0;
+    const HostOptions& options = hostState.options;
+    const int frame = hostState.frame;
+    if (operation == GL_ACCUM && !options.capturePassesDir.empty() && frame > 0 && FrameListed(options, frame)) {
+        if (frame != passFrame) passFrame = frame, pass = 0;
+        std::string error;
+        if (!CaptureFrame(wglGetCurrentDC(), options.capturePassesDir, frame, error, ++pass) &&
+            hostState.captureError.empty())
+            hostState.captureError = error;
+    }
+    realAccum(operation, value);
 }
 
 void WINAPI HookSleep(DWORD milliseconds) {
@@ -301,6 +321,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "ShowCursor", HookShowCursor, realShowCursor);
     Patch(plugin, "DialogBoxParamA", HookDialogBoxParamA, realDialogBoxParamA);
     Patch(plugin, "SendMessageTimeoutA", HookSendMessageTimeoutA, realSendMessageTimeoutA);
+    Patch(plugin, "glAccum", HookAccum, realAccum);
     InstallGlAnswers(plugin);
     InstallMessageBoxWrapper(plugin);
 }

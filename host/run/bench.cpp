@@ -114,7 +114,10 @@ void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
     else if (firstEndCpuMs >= 0) report.cpuMsAfterFirst = ProcessCpuMs() - firstEndCpuMs;
     const unsigned long long glCalls = GlCallsEnd();
     report.renderMs.push_back(lastEndMs - frameStartMs);
-    if (GlCallCounterInstalled()) report.glCalls.push_back(double(glCalls));
+    if (GlCallCounterInstalled()) {
+        report.glCalls.push_back(double(glCalls));
+        report.accumCalls.push_back(double(GlCallsInLastStretch("glAccum")));
+    }
     report.pauseMs.push_back(sleptMs);
     report.designedPauseMs.push_back(double(designedMs));
     if (report.glRenderer.empty()) {

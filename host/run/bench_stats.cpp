@@ -128,6 +128,7 @@ std::string FormatBenchJson(const BenchReport& report) {
         text += Format("\"cpu_ms_per_frame\":%.4f,", report.cpuMsAfterFirst / (report.frames - 1));
     if (!report.glCalls.empty()) {
         text += JsonSummary("gl_calls", SummariseTimings(report.glCalls)) + ",";
+        text += Format("\"accum_calls_per_frame\":%.0f,", SummariseTimings(report.accumCalls).median);
         for (const auto& function : report.glCallsByFunction)
             text += Format("\"gl_calls_%s\":%llu,", function.first.c_str(), function.second);
     }

@@ -29,6 +29,7 @@ struct BenchReport {
     // shared machine it varies less than the clock does.
     double cpuMsAfterFirst = -1;
     std::vector<double> glCalls;      // the plug-in's OpenGL calls in each Render; empty: not counted
+    std::vector<double> accumCalls;   // of them glAccum's, in each Render
     std::vector<std::pair<std::string, unsigned long long>> glCallsByFunction;  // over all Renders, most first
     // GL_VENDOR, GL_RENDERER and GL_VERSION of the plug-in's context: which rasteriser drew the frames.
     std::string glVendor, glRenderer, glVersion;

@@ -94,7 +94,10 @@ unsigned KeyNameToVirtualKey(const std::string& name) {
 }
 
 bool CaptureWanted(const HostOptions& options, int frame) {
-    if (options.captureDir.empty()) return false;
+    return !options.captureDir.empty() && FrameListed(options, frame);
+}
+
+bool FrameListed(const HostOptions& options, int frame) {
     if (options.captureFrames.empty()) return true;
     for (const auto& range : options.captureFrames)
         if (frame >= range.first && frame <= range.second) return true;
@@ -199,6 +202,11 @@ const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
     {OptionGroup::Run, "--capture-frames", "LIST", "which frames --capture writes, e.g. 1,5,10-12 (default every\nframe); needs --capture DIR",
      "frame numbers and ranges like 1,5,10-12",
      [](const std::string& text, HostOptions& options) { return ParseFrameRanges(text, options.captureFrames); }},
+    {OptionGroup::Run, "--capture-passes", "DIR",
+     "write the colour buffer at each of the blur's accumulations as\n"
+     "DIR/frame-NNNNN-pass-K.png (with --quirk vendor-gl; the frames\n"
+     "--capture-frames lists, default every frame)", "",
+     [](const std::string& text, HostOptions& options) { options.capturePassesDir = text; return true; }},
     {OptionGroup::Run, "--config", nullptr, "call Config instead of a run", "",
      [](const std::string&, HostOptions& options) { options.config = true; return true; }},
     {OptionGroup::Run, "--dialog", "ACTIONS",
@@ -343,7 +351,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         error = "--listen and --audio exclude each other";
         return false;
     }
-    if (!options.captureFrames.empty() && options.captureDir.empty()) {
+    if (!options.captureFrames.empty() && options.captureDir.empty() && options.capturePassesDir.empty()) {
         error = "--capture-frames needs --capture DIR";
         return false;
     }

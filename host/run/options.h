@@ -45,6 +45,7 @@ struct HostOptions {
     std::vector<Move> moves;
     std::string captureDir;
     std::vector<std::pair<int, int>> captureFrames;  // inclusive ranges; empty: every frame
+    std::string capturePassesDir;    // --capture-passes: the colour buffer at each accumulation
     bool config = false;
     std::vector<std::string> dialogActions;
     std::vector<FailRule> failures;
@@ -61,6 +62,8 @@ struct HostOptions {
 // Parses argv; on a malformed option returns false with a one-line reason in error.
 bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
 bool CaptureWanted(const HostOptions& options, int frame);
+// Whether --capture-frames lists the frame (every frame when it is not given).
+bool FrameListed(const HostOptions& options, int frame);
 // The virtual-key code for a key name of --keys, or 0 when the name is unknown.
 unsigned KeyNameToVirtualKey(const std::string& name);
 // The --help text: every option with its help, and the exit statuses.

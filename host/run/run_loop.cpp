@@ -97,6 +97,7 @@ int RunHost(const HostOptions& options) {
     if (!options.logPath.empty() && !JsonLogOpen(options.logPath.c_str()))
         return Fail(kExitBadOptions, "cannot write the log " + options.logPath);
     if (!options.captureDir.empty()) CreateDirectoryA(options.captureDir.c_str(), nullptr);
+    if (!options.capturePassesDir.empty()) CreateDirectoryA(options.capturePassesDir.c_str(), nullptr);
 
     LogQuirks();
     hostState.hostWindow = CreateHostWindow();
