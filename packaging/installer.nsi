@@ -467,7 +467,8 @@ Function MakePlan
   ; Earlier builds kept their uninstaller in the one Plugins folder they installed into.
   ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   StrCpy $R1 "$R1\Plugins"
-  ${If} ${FileExists} "$R1\${UNINSTALLER}"
+  ${If} $R1 != "\Plugins"
+  ${AndIf} ${FileExists} "$R1\${UNINSTALLER}"
     ReadRegDWORD $R3 HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
     IntOp $R3 $R3 + 0
     StrCpy $R2 "Winamp"

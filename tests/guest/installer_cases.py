@@ -230,8 +230,14 @@ class Suite:
         return wine_command_line(self.setup, "/S " + arguments)
 
     def case_install_through_registry(self):
+        # Found through HKCU, over an earlier build's install that kept its uninstaller in Plugins:
+        # that one goes, and its place is recorded once.
         check(wine("reg", "add", PLAYER_KEY, "/ve", "/t", "REG_SZ", "/d", winpath(self.player),
                    "/f") == 0, "could not record the player's folder in the registry")
+        check(wine("reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", winpath(self.player),
+                   "/f") == 0, "could not write an earlier install's entry")
+        with open(os.path.join(self.plugins, UNINSTALLER), "wb") as f:
+            f.write(b"an earlier build's uninstaller")
         rc = self.run_setup()
         check(rc == 0, f"setup /S exited with {rc}")
         expected = dict(self.before_install)
@@ -598,7 +604,7 @@ class PlayerRows:
         result = subprocess.run([WINE, self.driver, winpath(self.suite.setup), *arguments, f"timeout:{TIMEOUT}"],
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True, errors="replace",
                                 timeout=TIMEOUT + 30)
-        with open(os.path.join(self.work, "pages.txt"), "w") as f:
+        with open(os.path.join(self.suite.work, "pages.txt"), "w") as f:
             f.write(result.stdout)
         return result.returncode, result.stdout
 

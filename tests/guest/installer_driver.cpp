@@ -12,7 +12,7 @@
 
 namespace {
 
-const int kInnerDialog = 1018;  // the page inside NSIS's window
+const int kPagePlace = 1018;  // where NSIS's window puts the page, a dialog of its own
 const int kNext = 1;
 const int kHeaderTitle = 1037;
 const int kDirectoryEdit = 1019;
@@ -57,7 +57,7 @@ BOOL CALLBACK FindDialogs(HWND window, LPARAM context) {
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   if (process != found->process || !IsWindowVisible(window) || ClassOf(window) != L"#32770") return TRUE;
-  if (GetDlgItem(window, kInnerDialog)) {
+  if (GetDlgItem(window, kPagePlace)) {
     found->main = window;
   } else {
     found->box = window;
@@ -134,7 +134,8 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
-  STARTUPINFOW startup = {sizeof startup};
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     std::fprintf(stderr, "cannot start the setup program (error %lu)\n", GetLastError());
@@ -143,6 +144,10 @@ int wmain(int argc, wchar_t** argv) {
   DWORD started = GetTickCount();
   HWND handled = nullptr;  // the page whose Next was clicked; a new page has a new window
   HWND answered = nullptr;
+  // NOTE: a page's window shows before nsDialogs has made all its controls: a page counts as
+  // ready when two looks in a row find the same controls.
+  HWND seen = nullptr;
+  size_t seen_controls = 0;
   while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
     if (GetTickCount() - started > timeout_ms) {
       Print(L"timeout");
@@ -157,9 +162,14 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     if (!found.main) continue;
-    HWND page = GetDlgItem(found.main, kInnerDialog);
+    HWND page = FindWindowExW(found.main, nullptr, L"#32770", nullptr);
     HWND next = GetDlgItem(found.main, kNext);
-    if (page == handled || !IsWindowVisible(page) || !next || !IsWindowEnabled(next) || !IsWindowVisible(next)) continue;
+    if (!page || page == handled || !IsWindowVisible(page) || !next || !IsWindowEnabled(next) || !IsWindowVisible(next)) continue;
+    size_t controls = Children(page).size();
+    bool settled = page == seen && controls == seen_controls && controls > 0;
+    seen = page;
+    seen_controls = controls;
+    if (!settled) continue;
     PrintPage(found.main, page);
     Apply(page, actions);
     handled = page;
