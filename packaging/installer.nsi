@@ -399,12 +399,13 @@ FunctionEnd
 Function WriteOtherPlayer
   StrCpy $R2 $INSTDIR
   StrCpy $R4 "Other"
-  ${If} ${FileExists} "$R2\winamp.exe"
-    StrCpy $R1 "Winamp"
-    StrCpy $R3 "winamp.exe"
-  ${ElseIf} ${FileExists} "$R2\wacup.exe"
+  ; A winamp.exe may sit beside WACUP's own program.
+  ${If} ${FileExists} "$R2\wacup.exe"
     StrCpy $R1 "WACUP"
     StrCpy $R3 "wacup.exe"
+  ${ElseIf} ${FileExists} "$R2\winamp.exe"
+    StrCpy $R1 "Winamp"
+    StrCpy $R3 "winamp.exe"
   ${ElseIf} ${FileExists} "$R2\MediaPortal.exe"
     StrCpy $R1 "MediaPortal"
     StrCpy $R3 "MediaPortal.exe"

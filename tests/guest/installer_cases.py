@@ -47,6 +47,7 @@ UNINSTALL_ROOT = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\
 PLAYER_KEYS = [rf"{UNINSTALL_ROOT}\Winamp", rf"{UNINSTALL_ROOT}\WACUP", rf"{UNINSTALL_ROOT}\MediaPortal",
                r"HKEY_CURRENT_USER\Software\Winamp",
                r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\winamp.exe"]
+# Our folder by its C: path: its Unix path runs through dosdevices/c:, which no Windows program takes.
 OUR_FOLDER = r"C:\Program Files\Smearscope"
 CANNOT_LOAD = "64-bit: cannot load this plug-in"
 # The user's winamp.ini, where a stand-in's paths.ini sends Winamp: {26} is the user's AppData.
@@ -260,10 +261,9 @@ class Suite:
     def case_uninstall_entry(self):
         values = {name: reg_value(UNINSTALL_KEY, name) for name in
                   ("DisplayVersion", "UninstallString", "QuietUninstallString", "InstallLocation")}
-        uninstaller = winpath(os.path.join(self.ours, UNINSTALLER))
+        uninstaller = OUR_FOLDER + "\\" + UNINSTALLER
         expected = {"DisplayVersion": self.version, "UninstallString": f'"{uninstaller}"',
-                    "QuietUninstallString": f'"{uninstaller}" /S',
-                    "InstallLocation": winpath(self.ours)}
+                    "QuietUninstallString": f'"{uninstaller}" /S', "InstallLocation": OUR_FOLDER}
         wrong = {k: v for k, v in values.items() if v is None or v.lower() != expected[k].lower()}
         check(not wrong, f"uninstall entry {wrong}, expected {expected}")
 
@@ -443,7 +443,7 @@ class Suite:
         # recorded place loses our files; the folder setup made goes, the settings stay.
         copy = os.path.join(self.work, "uninstall-copy.exe")
         shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
-        rc = wine_command_line(copy, "/S _?=" + winpath(self.ours))
+        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
         check(rc == 0, f"uninstaller /S exited with {rc}")
         expected = {k: v for k, v in self.installed.items() if k not in [f"Plugins/{n}" for n in INSTALLED]}
         difference = tree_difference(tree(self.player), expected)
@@ -662,7 +662,7 @@ class PlayerRows:
         self.check_places(places, read_record(os.path.join(self.ours, PLACES)))
         copy = os.path.join(self.suite.work, "uninstall-copy.exe")
         shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
-        rc = wine_command_line(copy, "/S _?=" + winpath(self.ours))
+        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
         check(rc == 0, f"uninstaller /S exited with {rc}")
         difference = tree_difference(tree(self.work), before)
         check(not difference, f"the players' folders after uninstall: {difference}")
@@ -700,7 +700,7 @@ def main(bin_dir):
         suite = Suite(os.path.abspath(bin_dir), setup, version, work)
         rows = PlayerRows(suite)
         cases = [(name, getattr(suite, "case_" + name)) for name in CASES]
-        cases += [(f"players_{name}", lambda row=row: rows.run(*row)) for row in ROWS]
+        cases += [(f"players_{row[0]}", lambda row=row: rows.run(*row)) for row in ROWS]
         for name, case in cases:
             started = time.monotonic()
             try:
@@ -714,6 +714,7 @@ def main(bin_dir):
     finally:
         wine("reg", "delete", PLAYER_KEY, "/f")
         wine("reg", "delete", UNINSTALL_KEY, "/f")
+        shutil.rmtree(unix_path(OUR_FOLDER), ignore_errors=True)  # what a failed case left
     return 1 if failed else 0
 
 
