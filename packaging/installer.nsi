@@ -548,17 +548,6 @@ SectionEnd
 
 ; ---- Installing -----------------------------------------------------------------------------
 
-; $R6: one place: the plug-in and its texts, and no uninstaller of an earlier build.
-Function InstallPluginInto
-  SetOutPath $R6
-  SetOverwrite on
-  File "${DLL}"
-  File "/oname=${README_NAME}" "${README_FILE}"
-  File "/oname=${LICENSE_NAME}" "${LICENSE_FILE}"
-  File "/oname=${NOTICES_NAME}" "${NOTICES_FILE}"
-  Delete "$R6\${UNINSTALLER}"
-FunctionEnd
-
 Section "Smearscope" SecPlugin
   SectionIn RO
   StrCpy $finishText ""
@@ -568,7 +557,14 @@ Section "Smearscope" SecPlugin
   ${ForEach} $R7 1 $R8 + 1
     ReadINIStr $R6 "${PLAN}" "Place$R7" "Folder"
     ReadINIStr $R5 "${PLAN}" "Place$R7" "Player"
-    Call InstallPluginInto
+    ; Each place: the plug-in and its texts, and no uninstaller of an earlier build.
+    SetOutPath $R6
+    SetOverwrite on
+    File "${DLL}"
+    File "/oname=${README_NAME}" "${README_FILE}"
+    File "/oname=${LICENSE_NAME}" "${LICENSE_FILE}"
+    File "/oname=${NOTICES_NAME}" "${NOTICES_FILE}"
+    Delete "$R6\${UNINSTALLER}"
     StrCpy $finishText "$finishText$\r$\n  $R5: $R6"
     ${If} $readmePath == ""
       StrCpy $readmePath "$R6\${README_NAME}"
@@ -758,7 +754,7 @@ Function CheckPlayerFolder
     MessageBox MB_YESNO|MB_ICONQUESTION "The player in $INSTDIR is 64-bit: it cannot load this plug-in. Install into it anyway?" IDYES +2
     Abort
   ${ElseIf} $0 == ""
-    MessageBox MB_YESNO|MB_ICONQUESTION "$INSTDIR has no winamp.exe. Install into its Plugins folder anyway?" IDYES +2
+    MessageBox MB_YESNO|MB_ICONQUESTION "$INSTDIR holds no player setup knows (winamp.exe, wacup.exe, MediaPortal.exe). Install into its Plugins folder anyway?" IDYES +2
     Abort
   ${EndIf}
 FunctionEnd
