@@ -221,7 +221,7 @@ class Suite:
                 f.write(data)
         self.before_install = tree(self.player)
         self.installed = None
-        self.ours = None  # our folder (the uninstaller, its record, the app), once installed
+        self.ours = unix_path(OUR_FOLDER)  # the uninstaller, its record, the app
         self.user_folder = None  # the app's %LOCALAPPDATA%\Smearscope, once the app part ran
         with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
             self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
@@ -247,10 +247,7 @@ class Suite:
         self.installed = tree(self.player)
         difference = tree_difference(self.installed, expected)
         check(not difference, f"the player's folder after install: {difference}")
-        location = reg_value(UNINSTALL_KEY, "InstallLocation")
-        check(location, "no uninstall entry")
-        self.ours = unix_path(location)
-        check(set(tree(self.ours)) == OURS, f"our folder {location} holds {sorted(tree(self.ours))}")
+        check(set(tree(self.ours)) == OURS, f"our folder holds {sorted(tree(self.ours))}")
         self.check_record([("Winamp", self.plugins, 0)])
 
     def case_installed_version(self):
@@ -439,12 +436,8 @@ class Suite:
         return "second try" if attempt > 1 else ""
 
     def case_uninstall_keeps_settings(self):
-        # As a script waits for an NSIS uninstaller: a copy run with _?= and waited for. Every
-        # recorded place loses our files; the folder setup made goes, the settings stay.
-        copy = os.path.join(self.work, "uninstall-copy.exe")
-        shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
-        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
-        check(rc == 0, f"uninstaller /S exited with {rc}")
+        # Every recorded place loses our files; the folder setup made goes, the settings stay.
+        self.uninstall_as_a_script()
         expected = {k: v for k, v in self.installed.items() if k not in [f"Plugins/{n}" for n in INSTALLED]}
         difference = tree_difference(tree(self.player), expected)
         check(not difference, f"the player's folder after uninstall: {difference}")
@@ -481,6 +474,13 @@ class Suite:
               f"left in the user's folder: {sorted(tree(self.user_folder or '.'))}")
         for name in LINKS:
             check(not os.path.exists(os.path.join(self.start_menu, name)), f"the Start-menu entry {name} is still there")
+
+    def uninstall_as_a_script(self):
+        """As a script waits for an NSIS uninstaller: a copy run with _?= and waited for."""
+        copy = os.path.join(self.work, "uninstall-copy.exe")
+        shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
+        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
+        check(rc == 0, f"uninstaller /S exited with {rc}")
 
     def app_files(self):
         return {k: v for k, v in tree(self.standalone).items() if k not in OURS}
@@ -557,7 +557,7 @@ class PlayerRows:
         self.suite, self.work = suite, os.path.join(suite.work, "players")
         self.driver = os.path.join(suite.bin_dir, "smearscope-installer-driver.exe")
         self.user_ini = os.path.join(local_app_data("APPDATA"), USER_INI_FOLDER)
-        self.ours = unix_path(OUR_FOLDER)
+        self.ours = suite.ours
         # A win32 prefix has one registry view: everything goes there.
         self.views = (32, 64) if os.path.isdir(unix_path(r"C:\windows\syswow64")) else (None,)
 
@@ -616,15 +616,13 @@ class PlayerRows:
             boxes.append(f"[x] {text}" if ok else f"[ ] {text}: {CANNOT_LOAD} (greyed)")
         return boxes + [f"[{' ' if stand_ins else 'x'}] Another folder..."]
 
-    def check_places(self, places, record):
+    def check_places(self, places):
         for player, folder, created in places:
             for name in INSTALLED:
                 check(os.path.exists(os.path.join(folder, name)), f"no {name} in {folder}")
             check(sha(os.path.join(folder, DLL)) == sha(os.path.join(self.suite.bin_dir, DLL)),
                   f"the DLL in {folder} is not the built one")
-        want = [(player, winpath(folder).lower(), created) for player, folder, created in places]
-        got = [(player, folder.lower(), created) for player, folder, created in record]
-        check(got == want, f"the record of the places is {record}, expected {want}")
+        return self.suite.check_record(places)
 
     def run(self, name, names, actions, status):
         stand_ins = [STAND_INS[n] for n in names]
@@ -647,8 +645,7 @@ class PlayerRows:
             places = [(s["player"], os.path.join(self.work, place), 0) for s in stand_ins for place in s["places"]]
         else:
             places = [("Another player", os.path.join(self.work, UNKNOWN_PLAYER, "Plugins"), 1)]
-        record = read_record(os.path.join(self.ours, PLACES))
-        self.check_places(places, record)
+        record = self.check_places(places)
         if actions is not None:
             finish = pages[pages.rfind("page:"):].lower()
             missing = [folder for _, folder, _ in places if winpath(folder).lower() not in finish]
@@ -659,17 +656,13 @@ class PlayerRows:
                 f.write(b"an older Smearscope")
         rc = self.suite.run_setup()
         check(rc == 0, f"the upgrade exited with {rc}")
-        self.check_places(places, read_record(os.path.join(self.ours, PLACES)))
-        copy = os.path.join(self.suite.work, "uninstall-copy.exe")
-        shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
-        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
-        check(rc == 0, f"uninstaller /S exited with {rc}")
+        self.check_places(places)
+        self.suite.uninstall_as_a_script()
         difference = tree_difference(tree(self.work), before)
         check(not difference, f"the players' folders after uninstall: {difference}")
         check(not os.path.exists(self.ours), f"left in our folder: {sorted(tree(self.ours))}")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
-        return f"found: {found or 'none'}; record: " + "; ".join(
-            f"{player} {folder}{' (made)' if created else ''}" for player, folder, created in record)
+        return f"found: {found or 'none'}; {record}"
 
     def clean(self):
         self.set_registry([])
