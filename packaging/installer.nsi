@@ -462,7 +462,8 @@ FunctionEnd
 !macroend
 
 ; ${PLAN}: the places an earlier install recorded that still exist (with who made them), then the
-; chosen players' folders. An upgrade thus covers both, checked all together before the first write.
+; chosen players' folders; $R8: how many. An upgrade thus covers both, checked all together before
+; the first write.
 Function MakePlan
   Delete "${PLAN}"
   ; Earlier builds kept their uninstaller in the one Plugins folder they installed into.
