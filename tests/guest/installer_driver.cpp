@@ -145,7 +145,8 @@ int wmain(int argc, wchar_t** argv) {
   HWND handled = nullptr;  // the page whose Next was clicked; a new page has a new window
   HWND answered = nullptr;
   // NOTE: a page's window shows before nsDialogs has made all its controls: a page counts as
-  // ready when two looks in a row find the same controls.
+  // ready when its thread answers a message (it has gone back to its message loop) and two looks
+  // in a row find the same controls.
   HWND seen = nullptr;
   size_t seen_controls = 0;
   while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
@@ -162,6 +163,8 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     if (!found.main) continue;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(found.main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer)) continue;
     HWND page = FindWindowExW(found.main, nullptr, L"#32770", nullptr);
     HWND next = GetDlgItem(found.main, kNext);
     if (!page || page == handled || !IsWindowVisible(page) || !next || !IsWindowEnabled(next) || !IsWindowVisible(next)) continue;
