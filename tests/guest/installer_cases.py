@@ -53,6 +53,8 @@ CANNOT_LOAD = "64-bit: cannot load this plug-in"
 # The user's winamp.ini, where a stand-in's paths.ini sends Winamp: {26} is the user's AppData.
 USER_INI_FOLDER = "Smearscope Stand-in Winamp"
 
+I386, AMD64 = 0x014C, 0x8664  # the PE machine field of a 32-bit and an x64 program
+
 
 def pe_stub(machine):
     """A player's program as the installer reads it: the PE header's machine field and no more."""
@@ -62,9 +64,6 @@ def pe_stub(machine):
     header[0x40:0x44] = b"PE\0\0"
     struct.pack_into("<H", header, 0x44, machine)
     return bytes(header)
-
-
-I386, AMD64 = 0x014C, 0x8664
 
 
 class Failure(Exception):
