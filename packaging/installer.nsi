@@ -634,7 +634,7 @@ Function SelectStandalone
   ${EndIf}
 FunctionEnd
 
-; ---- Start and pages (after the sections: they ask which are chosen) --------------------------------------------------------------------
+; ---- Start and pages (after the sections: they ask which are chosen) ---------------------
 
 ; /D= has set INSTDIR already: that folder only. Otherwise every player found. /S with no place
 ; to install (and not only the app asked for) writes nothing and exits with 2.
@@ -662,7 +662,8 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-; One box per player found, ticked when it can load the plug-in; a 64-bit one is named and greyed.
+; One box per player found, ticked when it can load the plug-in; a 64-bit one is named and greyed,
+; one whose program setup cannot read is left for the user to tick.
 ; "Another folder..." (ticked when none was found) leads to the directory page.
 Function PlayersPage
   ${If} $folderOption == 1
@@ -687,8 +688,10 @@ Function PlayersPage
     ReadINIStr $R3 "${PLAYERS}" "Player$R9" "Machine"
     ReadINIStr $R4 "${PLAYERS}" "Player$R9" "Chosen"
     StrCpy $R5 "$R1 ($R2)"
-    ${If} $R3 != "32-bit"
+    ${If} $R3 == "64-bit"
       StrCpy $R5 "$R5: ${CANNOT_LOAD}"
+    ${ElseIf} $R3 == ""
+      StrCpy $R5 "$R5: setup cannot tell whether it is 32-bit"
     ${EndIf}
     ${NSD_CreateCheckbox} 0 $R7 100% 16 $R5
     Pop $0
@@ -696,7 +699,7 @@ Function PlayersPage
     ${If} $R4 == 1
       ${NSD_Check} $0
     ${EndIf}
-    ${If} $R3 != "32-bit"
+    ${If} $R3 == "64-bit"
       EnableWindow $0 0
     ${EndIf}
     IntOp $R7 $R7 + 20
