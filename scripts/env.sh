@@ -56,7 +56,8 @@ smearscope_build() {
 smearscope_guest_payload() {
   local payload=$1 bin=$2
   mkdir -p "$payload/bin" "$payload/tests/goldens"
-  cp "$bin/smearscope-host.exe" "$bin/smearscope.exe" "$bin/vis_Smearscope.dll" "$payload/bin/"
+  cp "$bin/smearscope-host.exe" "$bin/smearscope.exe" "$bin/vis_Smearscope.dll" \
+    "$bin/smearscope-installer-driver.exe" "$payload/bin/"
   cp -r "$top/tests/guest" "$top/tests/expect" "$payload/tests/"
   cp "$top/tests/goldens/scenarios.txt" "$payload/tests/goldens/"
   printf 'export GALLIUM_DRIVER=%q\n' "${GALLIUM_DRIVER:-softpipe}" >"$payload/suite.env"

@@ -48,7 +48,7 @@ def check_zip(path, version, built_dll):
         failures.append(f"README.txt does not name version {version}")
     for topic in ("Plugins", "Smearscope.ini", "VirtualStore", "Esc", "ERROR", "Windows Vista",
                   "Windows 7", "THIRD-PARTY-NOTICES.txt", "Visualization", "Without Winamp", "smearscope.exe",
-                  "F11", "--fill-screen", "microphone"):
+                  "F11", "--fill-screen", "microphone", "WACUP", "MediaPortal", "64-bit: cannot load this plug-in"):
         if topic not in readme:
             failures.append(f"README.txt never mentions {topic!r}")
     for library, line in NOTICES.items():

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 # The installer's cases, run under Wine on the packager's setup program: install, run, upgrade, a
-# DLL in use, an upgrade cancelled while the standalone program runs, uninstall. Each case prints "PASS name" or "FAIL name: reason"; see installer_suite.sh.
+# DLL in use, an upgrade cancelled while the standalone program runs, uninstall; then the players it
+# finds from stand-in installs, silently and on its page. Each case prints "PASS name" or
+# "FAIL name: reason"; see installer_suite.sh.
+import configparser
 import glob
 import hashlib
 import os
@@ -24,7 +27,10 @@ UNINSTALLER = "Smearscope-uninstall.exe"
 # The texts installed beside the DLL, by their names in the zip: the same bytes in both downloads.
 TEXTS = {"Smearscope-README.txt": "README.txt", "Smearscope-LICENSE.txt": "LICENSE",
          "Smearscope-THIRD-PARTY-NOTICES.txt": "THIRD-PARTY-NOTICES.txt"}
-INSTALLED = [DLL, UNINSTALLER, *TEXTS]
+INSTALLED = [DLL, *TEXTS]
+# What our own folder keeps beside the app: the uninstaller and its record of the places.
+PLACES = "places.ini"
+OURS = {UNINSTALLER, PLACES}
 APP = "smearscope.exe"
 # The optional part's Start-menu entries (all users') and the arguments each runs the app with.
 START_MENU = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
@@ -34,6 +40,30 @@ RENDER_EVENT = '"event":"render"'  # one line of the host's log per Render call
 APP_FRAME_EVENT = '"event":"first_frame"'  # the app's log, once it draws
 # A small window keeps the emulated PC's frames quick; the plug-in rewrites the file at Quit.
 SETTINGS = settings_text(Width=160, Height=95)
+
+
+# Where the players' installers record them: the keys each row clears first, in both registry views.
+UNINSTALL_ROOT = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+PLAYER_KEYS = [rf"{UNINSTALL_ROOT}\Winamp", rf"{UNINSTALL_ROOT}\WACUP", rf"{UNINSTALL_ROOT}\MediaPortal",
+               r"HKEY_CURRENT_USER\Software\Winamp",
+               r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\winamp.exe"]
+# Our folder by its C: path: its Unix path runs through dosdevices/c:, which no Windows program takes.
+OUR_FOLDER = r"C:\Program Files\Smearscope"
+CANNOT_LOAD = "64-bit: cannot load this plug-in"
+# The user's winamp.ini, where a stand-in's paths.ini sends Winamp: {26} is the user's AppData.
+USER_INI_FOLDER = "Smearscope Stand-in Winamp"
+
+I386, AMD64 = 0x014C, 0x8664  # the PE machine field of a 32-bit and an x64 program
+
+
+def pe_stub(machine):
+    """A player's program as the installer reads it: the PE header's machine field and no more."""
+    header = bytearray(0x48)
+    header[0:2] = b"MZ"
+    struct.pack_into("<I", header, 0x3C, 0x40)
+    header[0x40:0x44] = b"PE\0\0"
+    struct.pack_into("<H", header, 0x44, machine)
+    return bytes(header)
 
 
 class Failure(Exception):
@@ -144,19 +174,30 @@ def read_text(path):
         return ""
 
 
-def local_app_data():
-    """The Unix path of the Wine user's %LOCALAPPDATA%."""
-    result = subprocess.run([WINE, "cmd", "/c", "echo %LOCALAPPDATA%"], stdin=subprocess.DEVNULL,
+def local_app_data(variable="LOCALAPPDATA"):
+    """The Unix path of the Wine user's %LOCALAPPDATA% (or another folder variable)."""
+    result = subprocess.run([WINE, "cmd", "/c", f"echo %{variable}%"], stdin=subprocess.DEVNULL,
                             capture_output=True, text=True, timeout=TIMEOUT)
     windows = result.stdout.strip()
-    check(re.match(r"^[A-Za-z]:\\", windows), f"no %LOCALAPPDATA% from Wine: {windows!r}")
+    check(re.match(r"^[A-Za-z]:\\", windows), f"no %{variable}% from Wine: {windows!r}")
     unix = subprocess.run([WINE, "winepath", "-u", windows], stdin=subprocess.DEVNULL,
                           capture_output=True, text=True, timeout=TIMEOUT).stdout.strip()
     check(unix.startswith("/"), f"winepath gave {unix!r} for {windows}")
     return unix
+
+
 def unix_path(path):
     return subprocess.run([WINE, "winepath", "-u", path], stdin=subprocess.DEVNULL, capture_output=True,
                           text=True, timeout=TIMEOUT).stdout.strip()
+
+
+def read_record(path):
+    """The uninstaller's record: [(player, Windows folder, 1 when setup made the folder)]."""
+    record = configparser.ConfigParser(interpolation=None)
+    record.read_string(read_text(path))
+    count = record.getint("Places", "Count", fallback=0)
+    return [(record.get(f"Place{n}", "Player", fallback=""), record.get(f"Place{n}", "Folder", fallback=""),
+             record.getint(f"Place{n}", "Created", fallback=-1)) for n in range(1, count + 1)]
 
 
 def sha(path):
@@ -172,13 +213,14 @@ class Suite:
         self.plugins = os.path.join(self.player, "Plugins")
         self.other = os.path.join(work, "Other Player")
         os.makedirs(self.plugins)
-        for name, data in (("winamp.exe", b"not really a player"),
+        for name, data in (("winamp.exe", pe_stub(I386)),
                            ("Plugins/vis_other.dll", b"someone else's plug-in"),
                            ("Plugins/Smearscope.ini", SETTINGS)):
             with open(os.path.join(self.player, name), "wb") as f:
                 f.write(data)
         self.before_install = tree(self.player)
         self.installed = None
+        self.ours = unix_path(OUR_FOLDER)  # the uninstaller, its record, the app
         self.user_folder = None  # the app's %LOCALAPPDATA%\Smearscope, once the app part ran
         with zipfile.ZipFile(setup.replace("-setup.exe", ".zip")) as archive:
             self.texts = {f"Plugins/{name}": hashlib.sha256(archive.read(member)).hexdigest()[:12]
@@ -188,18 +230,24 @@ class Suite:
         return wine_command_line(self.setup, "/S " + arguments)
 
     def case_install_through_registry(self):
+        # Found through HKCU, over an earlier build's install that kept its uninstaller in Plugins:
+        # that one goes, and its place is recorded once.
         check(wine("reg", "add", PLAYER_KEY, "/ve", "/t", "REG_SZ", "/d", winpath(self.player),
                    "/f") == 0, "could not record the player's folder in the registry")
+        check(wine("reg", "add", UNINSTALL_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", winpath(self.player),
+                   "/f") == 0, "could not write an earlier install's entry")
+        with open(os.path.join(self.plugins, UNINSTALLER), "wb") as f:
+            f.write(b"an earlier build's uninstaller")
         rc = self.run_setup()
         check(rc == 0, f"setup /S exited with {rc}")
         expected = dict(self.before_install)
         expected[f"Plugins/{DLL}"] = sha(os.path.join(self.bin_dir, DLL))
         expected.update(self.texts)
         self.installed = tree(self.player)
-        expected[f"Plugins/{UNINSTALLER}"] = self.installed.get(f"Plugins/{UNINSTALLER}")
-        check(self.installed.get(f"Plugins/{UNINSTALLER}"), "no uninstaller in Plugins")
         difference = tree_difference(self.installed, expected)
         check(not difference, f"the player's folder after install: {difference}")
+        check(set(tree(self.ours)) == OURS, f"our folder holds {sorted(tree(self.ours))}")
+        self.check_record([("Winamp", self.plugins, 0)])
 
     def case_installed_version(self):
         fixed, product = pe_version(os.path.join(self.plugins, DLL))
@@ -209,10 +257,9 @@ class Suite:
     def case_uninstall_entry(self):
         values = {name: reg_value(UNINSTALL_KEY, name) for name in
                   ("DisplayVersion", "UninstallString", "QuietUninstallString", "InstallLocation")}
-        uninstaller = winpath(os.path.join(self.plugins, UNINSTALLER))
+        uninstaller = OUR_FOLDER + "\\" + UNINSTALLER
         expected = {"DisplayVersion": self.version, "UninstallString": f'"{uninstaller}"',
-                    "QuietUninstallString": f'"{uninstaller}" /S',
-                    "InstallLocation": winpath(self.player)}
+                    "QuietUninstallString": f'"{uninstaller}" /S', "InstallLocation": OUR_FOLDER}
         wrong = {k: v for k, v in values.items() if v is None or v.lower() != expected[k].lower()}
         check(not wrong, f"uninstall entry {wrong}, expected {expected}")
 
@@ -253,7 +300,7 @@ class Suite:
     def case_dll_in_use_changes_nothing(self):
         # The player stand-in holds the DLL loaded while setup runs; setup must give up without
         # writing anything: the older install's record and uninstaller stay as they were.
-        uninstaller = os.path.join(self.plugins, UNINSTALLER)
+        uninstaller = os.path.join(self.ours, UNINSTALLER)
         log = os.path.join(self.work, "busy.log")
         for attempt in (1, 2):
             check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
@@ -284,17 +331,17 @@ class Suite:
         return "second try" if attempt > 1 else ""
 
     def case_second_player_by_folder_option(self):
-        # /D= wins over the registry; the list of programs now names this install.
+        # /D= names a player we do not know instead of the one the registry names; the place
+        # recorded before is kept current (the same bytes), and the record names both.
         os.makedirs(self.other)
         registry_player = tree(self.player)
         rc = self.run_setup("/D=" + winpath(self.other))
         check(rc == 0, f"setup /S /D= exited with {rc}")
         check(os.path.exists(os.path.join(self.other, "Plugins", DLL)), "nothing landed in the /D= folder")
         check(not tree_difference(tree(self.player), registry_player),
-              "setup /D= touched the registry's player folder")
-        location = reg_value(UNINSTALL_KEY, "InstallLocation")
-        check(location and location.lower() == winpath(self.other).lower(),
-              f"the uninstall entry names {location!r}")
+              "setup /D= changed the registry's player folder")
+        return self.check_record([("Winamp", self.plugins, 0),
+                                  ("Another player", os.path.join(self.other, "Plugins"), 1)])
 
     def case_without_winamp_part(self):
         # /WITHOUTWINAMP: the app and a plug-in of its own in their folder, and two Start-menu entries.
@@ -303,8 +350,9 @@ class Suite:
         folder = reg_value(UNINSTALL_KEY, "StandaloneFolder")
         check(folder, "the uninstall entry does not name the app's folder")
         self.standalone, self.start_menu = unix_path(folder), unix_path(START_MENU)
+        check(self.standalone == self.ours, f"the app went to {folder}, not beside the uninstaller")
         expected = {name: sha(os.path.join(self.bin_dir, name)) for name in (APP, DLL)}
-        difference = tree_difference(tree(self.standalone), expected)
+        difference = tree_difference(self.app_files(), expected)
         check(not difference, f"the app's folder {folder}: {difference}")
         for name, arguments in LINKS.items():
             with open(os.path.join(self.start_menu, name), "rb") as f:
@@ -341,7 +389,7 @@ class Suite:
                 saved = f.read()
             check(b"Width=160" in saved and b"Height=95" in saved, f"after the {start} start the settings are {saved!r}")
             notes += [f"{start} start: second try"] if attempt > 1 else []
-        check(not tree_difference(tree(self.standalone), expected), "the app wrote into its Program Files folder")
+        check(not tree_difference(self.app_files(), expected), "the app wrote into its Program Files folder")
         return ", ".join(notes)
 
     def case_upgrade_with_standalone_running_changes_nothing(self):
@@ -349,7 +397,7 @@ class Suite:
         # part must find that before the first write, and /S (Cancel) must leave every file of both
         # parts and every value of the uninstall entry as it was.
         plugins = os.path.join(self.other, "Plugins")
-        parts = ((plugins, None), (self.standalone, None), (self.start_menu, set(LINKS)))
+        parts = ((plugins, None), (self.plugins, None), (self.standalone, None), (self.start_menu, set(LINKS)))
         log = os.path.join(self.work, "standalone.log")
         for attempt in (1, 2):
             check(wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayVersion", "/t", "REG_SZ", "/d",
@@ -387,29 +435,31 @@ class Suite:
         return "second try" if attempt > 1 else ""
 
     def case_uninstall_keeps_settings(self):
-        # As a script waits for an NSIS uninstaller: a copy run with _?= and waited for.
-        copy = os.path.join(self.work, "uninstall-copy.exe")
-        shutil.copy(os.path.join(self.plugins, UNINSTALLER), copy)
-        rc = wine_command_line(copy, "/S _?=" + winpath(self.plugins))
-        check(rc == 0, f"uninstaller /S exited with {rc}")
+        # Every recorded place loses our files; the folder setup made goes, the settings stay.
+        self.uninstall_as_a_script()
         expected = {k: v for k, v in self.installed.items() if k not in [f"Plugins/{n}" for n in INSTALLED]}
         difference = tree_difference(tree(self.player), expected)
         check(not difference, f"the player's folder after uninstall: {difference}")
-        location = reg_value(UNINSTALL_KEY, "InstallLocation")
-        check(location and location.lower() == winpath(self.other).lower(),
-              f"the second install's uninstall entry went too (now {location!r})")
+        check(not os.listdir(self.other), f"left in the /D= folder: {sorted(tree(self.other))}")
+        check(not os.path.exists(self.ours), f"left in our folder: {sorted(tree(self.ours))}")
+        check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
+        kept = sorted(tree(self.user_folder))
+        check("Smearscope.ini" in kept and DLL not in kept and "smearscope.log" not in kept,
+              f"the app's user folder holds {kept}: its settings stay, its plug-in and log go")
 
     def case_full_removal_on_request(self):
         # A Plugins folder that setup made goes again, with the settings and their VirtualStore
         # copy when asked, through the uninstaller as the list of programs runs it: it carries on
         # from a copy of itself.
+        rc = self.run_setup("/WITHOUTWINAMP /D=" + winpath(self.other))
+        check(rc == 0, f"setup /S /WITHOUTWINAMP /D= exited with {rc}")
         plugins = os.path.join(self.other, "Plugins")
         store = os.path.join(local_app_data(), "VirtualStore", os.path.abspath(plugins).lstrip("/"))
         os.makedirs(store, exist_ok=True)
         for folder in (plugins, store):
             with open(os.path.join(folder, "Smearscope.ini"), "wb") as f:
                 f.write(SETTINGS)
-        rc = wine(os.path.join(plugins, UNINSTALLER), "/S", "/DELETESETTINGS")
+        rc = wine(os.path.join(self.ours, UNINSTALLER), "/S", "/DELETESETTINGS")
         check(rc == 0, f"uninstaller /S /DELETESETTINGS exited with {rc}")
         check(wait_for(lambda: not os.listdir(self.other)),
               f"left behind after uninstall: {sorted(tree(self.other))}")
@@ -418,12 +468,204 @@ class Suite:
             os.removedirs(store)  # the empty folders made above, up to the first one in use
         check(not kept, "the settings' VirtualStore copy is still there")
         check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
-        check(not os.path.exists(self.standalone), f"left in the app's folder: {sorted(tree(self.standalone))}")
+        check(wait_for(lambda: not os.path.exists(self.ours)), f"left in our folder: {sorted(tree(self.ours))}")
         check(self.user_folder and not os.path.exists(self.user_folder),
               f"left in the user's folder: {sorted(tree(self.user_folder or '.'))}")
         for name in LINKS:
             check(not os.path.exists(os.path.join(self.start_menu, name)), f"the Start-menu entry {name} is still there")
 
+    def uninstall_as_a_script(self):
+        """As a script waits for an NSIS uninstaller: a copy run with _?= and waited for."""
+        copy = os.path.join(self.work, "uninstall-copy.exe")
+        shutil.copy(os.path.join(self.ours, UNINSTALLER), copy)
+        rc = wine_command_line(copy, "/S _?=" + OUR_FOLDER)
+        check(rc == 0, f"uninstaller /S exited with {rc}")
+
+    def app_files(self):
+        return {k: v for k, v in tree(self.standalone).items() if k not in OURS}
+
+    def check_record(self, expected):
+        """Our folder's record of the places against EXPECTED [(player, Unix folder, made by us)];
+        returns it in words for the closing line."""
+        record = read_record(os.path.join(self.ours, PLACES))
+        want = [(player, winpath(folder).lower(), created) for player, folder, created in expected]
+        got = [(player, folder.lower(), created) for player, folder, created in record]
+        check(got == want, f"the record of the places is {record}, expected {want}")
+        return "record: " + "; ".join(f"{player} {folder}{' (made)' if created else ''}"
+                                      for player, folder, created in record)
+
+
+
+# Stand-in installs of the players: the folder (under the work folder) with its program's PE
+# header, the registry value its installer writes (key, name, view; {folder} is the folder's Windows
+# path), files beside it ("DIR/" a folder), the current user's winamp.ini, and the places the
+# plug-in must go (folders made by setup: none, each exists already).
+STAND_INS = {
+    "winamp_visdir_elsewhere": dict(
+        player="Winamp", folder="Winamp", program="winamp.exe", machine=I386,
+        registry=(rf"{UNINSTALL_ROOT}\Winamp", "InstallLocation", 32, "{folder}"),
+        files={"paths.ini": "[Winamp]\r\ninidir={26}\\" + USER_INI_FOLDER + "\r\n", "../Winamp Visuals/": None},
+        user_ini="[Winamp]\r\nVISDir=%WINAMP_PROGRAM_DIR%\\..\\Winamp Visuals\r\n",
+        places=["Winamp/Plugins", "Winamp Visuals"]),
+    "winamp_visdir_beside": dict(
+        player="Winamp", folder="Winamp", program="winamp.exe", machine=I386,
+        registry=(r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\winamp.exe", "Path", 32,
+                  "{folder}"),
+        files={"winamp.ini": "[Winamp]\r\nVISDir=Vis\r\n", "Vis/": None},
+        places=["Winamp/Plugins", "Winamp/Vis"]),
+    "wacup": dict(
+        player="WACUP", folder="WACUP", program="wacup.exe", machine=I386,
+        registry=(rf"{UNINSTALL_ROOT}\WACUP", "InstallLocation", 64, "{folder}"),
+        places=["WACUP/Plugins"]),
+    "wacup_64_bit": dict(
+        player="WACUP", folder="WACUP 64", program="wacup.exe", machine=AMD64,
+        registry=(rf"{UNINSTALL_ROOT}\WACUP", "UninstallString", 64, '"{folder}\\uninstall.exe"'),
+        files={"uninstall.exe": ""}, places=[]),
+    "mediaportal": dict(
+        player="MediaPortal", folder="MediaPortal", program="MediaPortal.exe", machine=I386,
+        registry=(rf"{UNINSTALL_ROOT}\MediaPortal", "InstallPath", 32, "{folder}"),
+        files={"MusicPlayer/plugins/visualizations/Plugins/": None},
+        places=["MediaPortal/MusicPlayer/plugins/visualizations/Plugins"]),
+}
+UNKNOWN_PLAYER = "Unknown Player"
+# name, stand-ins (in the order setup looks for them), the page's actions (None: /S), setup's
+# status. Each row that installs also upgrades (/S) and uninstalls.
+ROWS = [
+    ("winamp_visdir_elsewhere", ["winamp_visdir_elsewhere"], None, 0),
+    ("wacup", ["wacup"], None, 0),
+    ("wacup_64_bit_passed_over", ["wacup_64_bit"], None, 2),
+    ("mediaportal", ["mediaportal"], None, 0),
+    ("none_found", [], None, 2),
+    ("page_lists_every_player", ["winamp_visdir_beside", "wacup_64_bit", "mediaportal"], [], 0),
+    ("none_found_directory_page", [], ["folder:" + UNKNOWN_PLAYER], 0),
+]
+
+
+def reg_file(text_lines):
+    return "Windows Registry Editor Version 5.00\r\n\r\n" + "\r\n".join(text_lines) + "\r\n"
+
+
+def reg_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+class PlayerRows:
+    """Each row: stand-in players, setup (silent or through its page), upgrade, uninstall."""
+
+    def __init__(self, suite):
+        self.suite, self.work = suite, os.path.join(suite.work, "players")
+        self.driver = os.path.join(suite.bin_dir, "smearscope-installer-driver.exe")
+        self.user_ini = os.path.join(local_app_data("APPDATA"), USER_INI_FOLDER)
+        self.ours = suite.ours
+        # A win32 prefix has one registry view: everything goes there.
+        self.views = (32, 64) if os.path.isdir(unix_path(r"C:\windows\syswow64")) else (None,)
+
+    def set_registry(self, stand_ins):
+        """One import a view: the players' keys cleared, the stand-ins' values written."""
+        for view in self.views:
+            lines = [f"[-{key}]" for key in PLAYER_KEYS]
+            for stand_in in stand_ins:
+                key, name, at, data = stand_in["registry"]
+                if view in (at, None):
+                    folder = winpath(os.path.join(self.work, stand_in["folder"]))
+                    lines += [f"[{key}]", f"{reg_string(name)}={reg_string(data.format(folder=folder))}"]
+            path = os.path.join(self.work, f"players-{view}.reg")
+            with open(path, "w", newline="") as f:
+                f.write(reg_file(lines))
+            rc = wine("reg", "import", winpath(path), *([f"/reg:{view}"] if view else []))
+            check(rc == 0, f"reg import of {path} exited with {rc}")
+
+    def make(self, stand_ins):
+        shutil.rmtree(self.work, ignore_errors=True)
+        shutil.rmtree(self.user_ini, ignore_errors=True)
+        os.makedirs(os.path.join(self.work, UNKNOWN_PLAYER))
+        for stand_in in stand_ins:
+            folder = os.path.join(self.work, stand_in["folder"])
+            os.makedirs(os.path.join(folder, "Plugins"))
+            files = {stand_in["program"]: pe_stub(stand_in["machine"]), "Plugins/vis_other.dll": "another plug-in",
+                     **stand_in.get("files", {})}
+            for name, data in files.items():
+                path = os.path.normpath(os.path.join(folder, name))
+                os.makedirs(path if data is None else os.path.dirname(path), exist_ok=True)
+                if data is not None:
+                    with open(path, "wb") as f:
+                        f.write(data if isinstance(data, bytes) else data.encode())
+            if "user_ini" in stand_in:
+                os.makedirs(self.user_ini)
+                with open(os.path.join(self.user_ini, "winamp.ini"), "w", newline="") as f:
+                    f.write(stand_in["user_ini"])
+        self.set_registry(stand_ins)
+
+    def run_setup(self, actions):
+        if actions is None:
+            return self.suite.run_setup(), ""
+        arguments = [a.replace("folder:", "folder:" + winpath(self.work) + "\\") for a in actions]
+        result = subprocess.run([WINE, self.driver, winpath(self.suite.setup), *arguments, f"timeout:{TIMEOUT}"],
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True, errors="replace",
+                                timeout=TIMEOUT + 30)
+        with open(os.path.join(self.suite.work, "pages.txt"), "w") as f:
+            f.write(result.stdout)
+        return result.returncode, result.stdout
+
+    def expected_boxes(self, stand_ins):
+        boxes = []
+        for stand_in in stand_ins:
+            ok = stand_in["machine"] == I386
+            text = f"{stand_in['player']} ({winpath(os.path.join(self.work, stand_in['folder']))})"
+            boxes.append(f"[x] {text}" if ok else f"[ ] {text}: {CANNOT_LOAD} (greyed)")
+        return boxes + [f"[{' ' if stand_ins else 'x'}] Another folder..."]
+
+    def check_places(self, places):
+        for player, folder, created in places:
+            for name in INSTALLED:
+                check(os.path.exists(os.path.join(folder, name)), f"no {name} in {folder}")
+            check(sha(os.path.join(folder, DLL)) == sha(os.path.join(self.suite.bin_dir, DLL)),
+                  f"the DLL in {folder} is not the built one")
+        return self.suite.check_record(places)
+
+    def run(self, name, names, actions, status):
+        stand_ins = [STAND_INS[n] for n in names]
+        self.make(stand_ins)
+        before = tree(self.work)
+        rc, pages = self.run_setup(actions)
+        check(rc == status, f"setup exited with {rc}, expected {status}; pages: {pages[-600:]}")
+        if actions is not None:
+            boxes = [line.strip() for line in pages.splitlines() if line.strip()[:3] in ("[x]", "[ ]")]
+            want = self.expected_boxes(stand_ins)
+            check([b.lower() for b in boxes[:len(want)]] == [w.lower() for w in want],
+                  f"the players page shows {boxes}, expected {want}")
+        found = ", ".join(f"{s['player']} ({'32' if s['machine'] == I386 else '64'}-bit)" for s in stand_ins)
+        if status != 0:
+            difference = tree_difference(tree(self.work), before)
+            check(not difference, f"setup exited with {rc} but wrote {difference}")
+            check(not os.path.exists(self.ours), f"setup exited with {rc} but made {self.ours}")
+            return f"found: {found or 'none'}; nothing written"
+        if stand_ins:
+            places = [(s["player"], os.path.join(self.work, place), 0) for s in stand_ins for place in s["places"]]
+        else:
+            places = [("Another player", os.path.join(self.work, UNKNOWN_PLAYER, "Plugins"), 1)]
+        record = self.check_places(places)
+        if actions is not None:
+            finish = pages[pages.rfind("page:"):].lower()
+            missing = [folder for _, folder, _ in places if winpath(folder).lower() not in finish]
+            check(not missing, f"the finish page does not name {missing}: {finish[:600]}")
+        # Upgrade: an older DLL at every place, every one replaced by one silent run.
+        for _, folder, _ in places:
+            with open(os.path.join(folder, DLL), "wb") as f:
+                f.write(b"an older Smearscope")
+        rc = self.suite.run_setup()
+        check(rc == 0, f"the upgrade exited with {rc}")
+        self.check_places(places)
+        self.suite.uninstall_as_a_script()
+        difference = tree_difference(tree(self.work), before)
+        check(not difference, f"the players' folders after uninstall: {difference}")
+        check(not os.path.exists(self.ours), f"left in our folder: {sorted(tree(self.ours))}")
+        check(reg_value(UNINSTALL_KEY, "DisplayVersion") is None, "the uninstall entry is still there")
+        return f"found: {found or 'none'}; {record}"
+
+    def clean(self):
+        self.set_registry([])
+        shutil.rmtree(self.user_ini, ignore_errors=True)
 
 CASES = ["install_through_registry", "installed_version", "uninstall_entry",
          "host_runs_installed_plugin", "upgrade_replaces_older_dll", "dll_in_use_changes_nothing",
@@ -448,18 +690,23 @@ def main(bin_dir):
     failed = 0
     try:
         suite = Suite(os.path.abspath(bin_dir), setup, version, work)
-        for name in CASES:
+        rows = PlayerRows(suite)
+        cases = [(name, getattr(suite, "case_" + name)) for name in CASES]
+        cases += [(f"players_{row[0]}", lambda row=row: rows.run(*row)) for row in ROWS]
+        for name, case in cases:
             started = time.monotonic()
             try:
-                note = getattr(suite, "case_" + name)()
+                note = case()
                 print(f"PASS {name} ({time.monotonic() - started:.1f} s{', ' + note if note else ''})",
                       flush=True)
             except (Failure, subprocess.TimeoutExpired, OSError) as error:
                 failed += 1
                 print(f"FAIL {name}: {error}", flush=True)
+        rows.clean()
     finally:
         wine("reg", "delete", PLAYER_KEY, "/f")
         wine("reg", "delete", UNINSTALL_KEY, "/f")
+        shutil.rmtree(unix_path(OUR_FOLDER), ignore_errors=True)  # what a failed case left
     return 1 if failed else 0
 
 
