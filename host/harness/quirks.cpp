@@ -2,6 +2,7 @@
 // dies before Quit, the silent playlist answers, the rate fields, the display modes a manifest hides.
 #include "host/harness/quirks.h"
 #include "host/run/host_state.h"
+#include "host/run/host_window.h"
 #include "host/base/json_log.h"
 
 namespace {
@@ -120,8 +121,7 @@ bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer) {
 
 void QuirksStartThread(VisModule* module, const char* hostClass) {
     if (!QuirkOn(kQuirkDestroyBeforeQuit) || hostState.options.config) return;
-    ownedHostWindow = CreateWindowExA(0, hostClass, "Smearscope host (main thread)", WS_OVERLAPPEDWINDOW, 1000,
-                                      560, 260, 180, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ownedHostWindow = MakeHostWindow("Smearscope host (main thread)", 1000, 560);
     if (ownedHostWindow) module->parentWindow = ownedHostWindow;
 }
 

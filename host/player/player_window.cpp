@@ -33,10 +33,12 @@ LRESULT HandleMessage(const PlayerWindowHandlers& handlers, HWND window, UINT me
 
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* record = (WindowRecord*)((CREATESTRUCTA*)lParam)->lpCreateParams;
-        *record->adopted = true;
-        record->adopted = nullptr;
-        SetWindowLongPtrA(window, 0, (LONG_PTR)record);
+        // A window made without CreatePlayerWindow has no record: it answers as a plain window.
+        if (auto* record = (WindowRecord*)((CREATESTRUCTA*)lParam)->lpCreateParams) {
+            *record->adopted = true;
+            record->adopted = nullptr;
+            SetWindowLongPtrA(window, 0, (LONG_PTR)record);
+        }
     }
     auto* record = (WindowRecord*)GetWindowLongPtrA(window, 0);
     if (!record) return DefWindowProcA(window, message, wParam, lParam);
@@ -74,7 +76,8 @@ HWND CreatePlayerWindow(const char* className, const PlayerWindowHandlers& windo
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className;
-    if (!RegisterClassExA(&windowClass)) return nullptr;
+    // A second window of the class (a host window of another thread) shares its registration.
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
     bool adopted = false;
     auto* record = new WindowRecord{windowHandlers, &adopted};
     HWND window = CreateWindowExA(exStyle, className, title, style, x, y, width, height, nullptr, nullptr,

@@ -68,14 +68,17 @@ void CloseAsked() { hostClosing = true; }
 
 }  // namespace
 
-HWND CreateHostWindow() {
+HWND MakeHostWindow(const char* title, int x, int y) {
     PlayerWindowHandlers handlers;
     handlers.query = AnswerQuery;
     handlers.key = ForwardedKey;
     handlers.close = CloseAsked;
+    return CreatePlayerWindow(kHostClass, handlers, title, WS_OVERLAPPEDWINDOW, 0, x, y, 260, 180);
+}
+
+HWND CreateHostWindow() {
     // Out of the way of the plug-in's window, which starts near the top left.
-    HWND window = CreatePlayerWindow(kHostClass, handlers, "Smearscope host", WS_OVERLAPPEDWINDOW, 0, 1000, 780,
-                                     260, 180);
+    HWND window = MakeHostWindow("Smearscope host", 1000, 780);
     if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
 }

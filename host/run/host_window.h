@@ -8,6 +8,8 @@ extern const char kHostClass[];
 // Registers the class and shows the window out of the plug-in's way; null on failure.
 HWND CreateHostWindow();
 void DestroyHostWindow(HWND window);
+// A hidden window of the class on the calling thread, answering as the host window does.
+HWND MakeHostWindow(const char* title, int x, int y);
 // Dispatches what waits in the main thread's queue.
 void PumpHostMessages();
 // The host window was asked to close: the run ends at the next frame.

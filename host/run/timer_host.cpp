@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 #include <mmsystem.h>
+#include "host/run/host_window.h"
 
 namespace {
 
@@ -62,8 +63,7 @@ void CALLBACK TimerCallback(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
 DWORD WINAPI InitThreadMain(LPVOID) {
     VisModule* module = timerRun.module;
     Step("the hidden parent");
-    HWND parent = CreateWindowExA(0, timerRun.hostClass, "Smearscope host (timer loader)", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND parent = MakeHostWindow("Smearscope host (timer loader)", 0, 0);
     const HWND ownParent = module->parentWindow;
     if (parent) module->parentWindow = parent;
     module->sampleRate = 44100;
