@@ -151,6 +151,21 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     ExpectFullscreenRun(run, {16});
 }
 
+// Config unticks Fullscreen during the run: the next run is windowed, where the user left the window
+// before, not in the corner where the full-screen window sat.
+TEST_F(HostFullscreenAccepting, ConfigUntickingFullscreenKeepsTheStoredWindowedPlace) {
+    BenchOptions options;
+    options.settingsFile = SettingsFileText({"fullscreen=1", "Width=320", "Height=200", "Config_X=70", "Config_Y=60"});
+    BenchRun run = RunBench({"--frames", "4", "--call-order", "config-during-run", "--dialog", "uncheck:1001,ok"},
+                            options);
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    const LogLine* config = run.First("config_result");
+    ASSERT_NE(config, nullptr) << run.Describe();
+    const std::vector<std::string> windowed = {"fullscreen=0", "Width=320", "Height=200", "Config_X=70", "Config_Y=60"};
+    ExpectSettingsHeld(config->Str("settings_file"), windowed, "as Config ends");
+    ExpectSettingsHeld(run.SettingsText(), windowed, "after Quit");
+}
+
 // Refused by the host (injected failures, or a manifest that hides 16 bits, which the size alone
 // would keep): the screen's own depth is the designed one, and Wine refuses 32 on it.
 TEST_F(HostFullscreenAccepting, RefusedModeChangeStillGivesTheErrorBox) {

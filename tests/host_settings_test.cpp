@@ -83,6 +83,8 @@ TEST(HostSettings, CancelDuringARunLeavesTheFileAndTheRunsSwitches) {
 // stays, in memory and in the file, whatever the dialog ends with; OK brings in only the dialog's
 // size and full-screen switch, and the run's unsaved T stays with them.
 TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
+    const std::vector<std::string> kTickedKept = {"fullscreen=1", "Width=320", "Height=200", "Config_X=70",
+                                                  "Config_Y=60"};
     struct Case {
         const char* name;
         std::vector<std::string> extra;  // before the dialog opens at frame 2
@@ -97,6 +99,8 @@ TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
          {"fullscreen=0", "Width=500"}, {"fullscreen=0", "Width=500", "Height=400"}},
         {"T, then a new width and OK", {"--keys", "1:T"}, "set:1012=720,ok",
          {"ShowSongTitle=1", "Width=720", "Height=200"}, {"ShowSongTitle=1", "Width=720"}},
+        // The next run is full screen; the windowed run's size and place stay for the one after.
+        {"Fullscreen ticked and OK", {}, "check:1001,ok", kTickedKept, kTickedKept},
     };
     BenchOptions options;
     options.settingsFile = SettingsFileText({"fullscreen=0", "ShowSongTitle=0", "FlashScreen=0", "Width=320",
@@ -109,15 +113,8 @@ TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
         ASSERT_TRUE(run.Finished()) << c.name << run.Describe();
         const LogLine* config = run.First("config_result");
         ASSERT_NE(config, nullptr) << c.name << run.Describe();
-        auto expectHeld = [&](const std::string& text, const std::vector<std::string>& lines, const char* when) {
-            for (const std::string& line : lines) {
-                const size_t equals = line.find('=');
-                EXPECT_EQ(SettingValue(text, line.substr(0, equals)), line.substr(equals + 1))
-                    << c.name << ", " << when << ":\n" << text;
-            }
-        };
-        expectHeld(config->Str("settings_file"), c.whenConfigEnds, "as Config ends");
-        expectHeld(run.SettingsText(), c.afterQuit, "after Quit");
+        ExpectSettingsHeld(config->Str("settings_file"), c.whenConfigEnds, std::string(c.name) + ", as Config ends");
+        ExpectSettingsHeld(run.SettingsText(), c.afterQuit, std::string(c.name) + ", after Quit");
     }
 }
 
