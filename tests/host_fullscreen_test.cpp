@@ -62,8 +62,18 @@ std::vector<LogLine> ExpectRequests(const BenchRun& run, const std::vector<int>&
     return {reset, registry};
 }
 
+// The player's cursor is shown as often as the plug-in hid it: its count, read on the plug-in's
+// thread, is after Quit what it was before Init.
+void ExpectCursorCountKept(const BenchRun& run) {
+    long long before = -99, after = 99;
+    for (const LogLine& line : run.Events("cursor_count"))
+        (line.Str("when") == "before_init" ? before : after) = line.Int("count");
+    EXPECT_EQ(after, before) << run.Describe();
+}
+
 void ExpectRefusedStart(const BenchRun& run, const std::vector<int>& bits) {
     ExpectRequests(run, bits, false);
+    ExpectCursorCountKept(run);
 
     std::vector<LogLine> boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 1u) << run.Describe();
@@ -129,6 +139,7 @@ void ExpectFullscreenRun(const BenchRun& run, const std::vector<int>& bits, bool
     EXPECT_EQ(restore[0].Int("result") == DISP_CHANGE_SUCCESSFUL, !savedModeRefused) << restore[0].text;
     EXPECT_EQ(restore[1].Int("result"), DISP_CHANGE_SUCCESSFUL) << restore[1].text;
     EXPECT_GT(shows[0], run.IndexOf("display_mode", quit));
+    ExpectCursorCountKept(run);
     ExpectWindowedGeometryKept(run);
 }
 

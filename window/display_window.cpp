@@ -21,10 +21,17 @@ std::atomic<DWORD> contextThread{0};
 // Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
 // not report a class it never registered, or already unregistered, as a failure to unregister.
 bool classRegistered = false;
-// Whether this run hid the cursor and asked for the full-screen mode. The tear-down undoes exactly
-// that, so a Config during the run that flips the full-screen switch cannot strand the display
-// in 1024 x 768 or leave the cursor hidden.
+// Whether this run asked for the full-screen mode, and how often it hid the cursor. The tear-down
+// undoes exactly that, so a Config during the run that flips the full-screen switch cannot strand
+// the display in 1024 x 768, and a refused mode (hidden once) leaves the player's cursor count as
+// it found it.
 bool fullscreenEntered = false;
+int cursorHides = 0;
+
+void HideCursor() {
+    ShowCursor(FALSE);
+    ++cursorHides;
+}
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
     sizeof(PIXELFORMATDESCRIPTOR), 1,
@@ -155,10 +162,10 @@ const StartFailure* BuildDisplay(VisModule* module) {
     DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
     int x = settings.configX, y = settings.configY;
     if (settings.fullscreen) {
-        ShowCursor(FALSE);
+        HideCursor();
         fullscreenEntered = true;
         if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) return &kFullscreenFailed;
-        ShowCursor(FALSE);
+        HideCursor();
         style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         exStyle = WS_EX_APPWINDOW;
         // The mode's whole screen; the stored windowed position stays for the next windowed run.
@@ -250,8 +257,7 @@ void DestroyDisplayWindow() {
         // registry's mode, asked for without any, puts the desktop back all the same.
         ChangeDisplaySettingsExA(nullptr, &displayHandles.savedMode, nullptr, CDS_RESET, nullptr);
         ChangeDisplaySettingsA(nullptr, 0);
-        ShowCursor(TRUE);
-        ShowCursor(TRUE);
+        for (; cursorHides > 0; --cursorHides) ShowCursor(TRUE);
     }
     if (displayHandles.renderContext) {
         // NOTE: Wine fails wglMakeCurrent(NULL, NULL) when no context is current (after a failed
