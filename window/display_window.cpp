@@ -78,7 +78,7 @@ bool RegisterDisplayClass(HINSTANCE instance) {
     return true;
 }
 
-// Scores how far a format with accumulation is from the request: fewer surplus bits is closer.
+// Scores how far a format is from the request: fewer surplus bits is closer.
 int FormatDistance(const PIXELFORMATDESCRIPTOR& have, const PIXELFORMATDESCRIPTOR& want) {
     auto gap = [](int a, int b) { return a > b ? a - b : 4 * (b - a); };
     return gap(have.cColorBits, want.cColorBits) + gap(have.cDepthBits, want.cDepthBits)
@@ -90,26 +90,40 @@ bool SoftwareFormat(const PIXELFORMATDESCRIPTOR& format) {
     return (format.dwFlags & PFD_GENERIC_FORMAT) && !(format.dwFlags & PFD_GENERIC_ACCELERATED);
 }
 
-// NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
-// buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
-// platform's answer when it has accumulation bits, else take the closest format that has them,
-// but never trade a driver's format for the software renderer's: no blur beats two frames a second.
-int ChooseAccumulationFormat(HDC dc, int chosen) {
+// The closest format a window can draw OpenGL on, double-buffered RGBA with depth; 0 if none fits.
+int ClosestFormat(HDC dc, bool accumulationNeeded, bool softwareAllowed) {
     PIXELFORMATDESCRIPTOR have = {};
-    if (!DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
-    if (have.cAccumBits > 0) return chosen;
-    const bool softwareAllowed = SoftwareFormat(have);
     const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     int count = DescribePixelFormat(dc, 1, sizeof(have), &have);
     int best = 0, bestDistance = 0;
     for (int index = 1; index <= count; ++index) {
         if (!DescribePixelFormat(dc, index, sizeof(have), &have)) continue;
-        if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA) continue;
-        if (have.cAccumBits == 0 || have.cDepthBits == 0) continue;
-        if (SoftwareFormat(have) && !softwareAllowed) continue;
+        if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA || have.cDepthBits == 0) continue;
+        if ((accumulationNeeded && have.cAccumBits == 0) || (SoftwareFormat(have) && !softwareAllowed)) continue;
         int distance = FormatDistance(have, requestedFormat);
         if (best == 0 || distance < bestDistance) { best = index; bestDistance = distance; }
     }
+    return best;
+}
+
+// NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
+// buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
+// platform's answer when it has accumulation bits, else take the closest format that has them,
+// but never trade a driver's format for the software renderer's: no blur beats two frames a second.
+// NOTE: where only the system's software formats list accumulation (Intel's and AMD's Windows
+// drivers are reported so), a chooser that weighs it answers one of them: the driver's closest
+// format is taken then, with accumulation if one has it; without a driver the answer stands.
+int ChooseAccumulationFormat(HDC dc, int chosen) {
+    PIXELFORMATDESCRIPTOR have = {};
+    if (!DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
+    const bool software = SoftwareFormat(have);
+    if (software) {
+        int accelerated = ClosestFormat(dc, true, false);
+        if (!accelerated) accelerated = ClosestFormat(dc, false, false);
+        if (accelerated) return accelerated;
+    }
+    if (have.cAccumBits > 0) return chosen;
+    const int best = ClosestFormat(dc, true, software);
     return best != 0 ? best : chosen;
 }
 
