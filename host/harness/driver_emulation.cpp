@@ -89,11 +89,12 @@ int EmulatedChoice(HDC dc, const PIXELFORMATDESCRIPTOR& request, int chosen) {
     if (QuirkOn(kQuirkSoftwareChosen)) {
         const int count = DescribePixelFormat(dc, 1, sizeof(other), &other);
         for (int format = 1; format <= count; ++format) {
-            if (!DescribePixelFormat(dc, format, sizeof(other), &other) || !HasAccumulation(other)) continue;
-            EmulateFormatFlags(dc, format, other);
-            const bool software = (other.dwFlags & PFD_GENERIC_FORMAT) && !(other.dwFlags & PFD_GENERIC_ACCELERATED);
-            if (software && (other.dwFlags & request.dwFlags) == request.dwFlags &&
-                other.iPixelType == request.iPixelType && (other.cDepthBits > 0) == (request.cDepthBits > 0))
+            // Every format with accumulation is the software renderer's, but mixed-accum's last.
+            if (!DescribePixelFormat(dc, format, sizeof(other), &other) || !HasAccumulation(other) ||
+                format == EmulatedFastAccumFormat(dc))
+                continue;
+            if ((other.dwFlags & request.dwFlags) == request.dwFlags && other.iPixelType == request.iPixelType &&
+                (other.cDepthBits > 0) == (request.cDepthBits > 0))
                 return format;
         }
         return chosen;

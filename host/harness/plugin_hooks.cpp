@@ -156,9 +156,10 @@ HDC WINAPI HookGetDC(HWND window) {
 int platformChoice = 0;  // ChoosePixelFormat's last answer
 
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0,
-                             [&] { return descriptor ? EmulatedChoice(dc, *descriptor, realChoosePixelFormat(dc, descriptor))
-                                                          : realChoosePixelFormat(dc, descriptor); });
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] {
+        const int chosen = realChoosePixelFormat(dc, descriptor);
+        return descriptor ? EmulatedChoice(dc, *descriptor, chosen) : chosen;
+    });
     return platformChoice;
 }
 
