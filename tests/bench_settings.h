@@ -1,6 +1,7 @@
 // The settings file as bench tests write it before a run and read it back after: a file text from
 // key=value lines, and one stored value read the way the plug-in reads it.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -24,4 +25,12 @@ inline std::string SettingValue(const std::string& text, const std::string& key)
     if (at == std::string::npos) return "";
     at += key.size() + 2;
     return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+// Each key=value line's value as `text` holds it; `when` names the moment in the failure message.
+inline void ExpectSettingsHeld(const std::string& text, const std::vector<std::string>& lines, const std::string& when) {
+    for (const std::string& line : lines) {
+        const size_t equals = line.find('=');
+        EXPECT_EQ(SettingValue(text, line.substr(0, equals)), line.substr(equals + 1)) << when << ":\n" << text;
+    }
 }

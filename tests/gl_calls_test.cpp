@@ -36,6 +36,8 @@ TEST(GlCalls, CountedPerFunctionExactlyWherePlayingAndTheBlurWayFixTheNumber) {
         {{}, 0, 5},
         {{"--quirk", "vendor-gl"}, 6, 1},
         {{"--quirk", "vendor-gl", "--quirk", "no-accum"}, 0, 5},
+        // The platform's choice is the software renderer's: the driver's format, without accumulation.
+        {{"--quirk", "vendor-gl", "--quirk", "software-chosen"}, 0, 5},
         {{"--not-playing", "--quirk", "vendor-gl"}, 0, 1},
     };
     for (const Case& c : cases) {

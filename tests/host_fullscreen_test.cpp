@@ -62,8 +62,16 @@ std::vector<LogLine> ExpectRequests(const BenchRun& run, const std::vector<int>&
     return {reset, registry};
 }
 
+// The player's cursor count, read on the plug-in's thread: after Quit as before Init.
+void ExpectCursorCountKept(const BenchRun& run) {
+    std::vector<LogLine> counts = run.Events("cursor_count");
+    ASSERT_EQ(counts.size(), 2u) << run.Describe();
+    EXPECT_EQ(counts[1].Int("count"), counts[0].Int("count")) << run.Describe();
+}
+
 void ExpectRefusedStart(const BenchRun& run, const std::vector<int>& bits) {
     ExpectRequests(run, bits, false);
+    ExpectCursorCountKept(run);
 
     std::vector<LogLine> boxes = run.Events("message_box");
     ASSERT_EQ(boxes.size(), 1u) << run.Describe();
@@ -149,6 +157,18 @@ TEST_F(HostFullscreenAccepting, BorderlessWindowAt1024x768AndTheQuitRestoresMode
     BenchRun run = RunBench({"--frames", "4", "--resize", "2:700x500", "--move", "3:10,20"}, options);
     ASSERT_TRUE(run.Finished()) << run.Describe();
     ExpectFullscreenRun(run, {16});
+}
+
+// Unticked during the run: the next windowed run opens where the window was, not in the corner.
+TEST_F(HostFullscreenAccepting, ConfigUntickingFullscreenKeepsTheStoredWindowedPlace) {
+    BenchOptions options;
+    options.settingsFile = SettingsFileText(kFullscreenFile);
+    BenchRun run = RunBench({"--frames", "4", "--call-order", "config-during-run", "--dialog", "uncheck:1001,ok"},
+                            options);
+    ASSERT_TRUE(run.Finished() && run.First("config_result")) << run.Describe();
+    const std::vector<std::string> windowed = {"fullscreen=0", "Width=800", "Height=600", "Config_X=120", "Config_Y=90"};
+    ExpectSettingsHeld(run.First("config_result")->Str("settings_file"), windowed, "as Config ends");
+    ExpectSettingsHeld(run.SettingsText(), windowed, "after Quit");
 }
 
 // Refused by the host (injected failures, or a manifest that hides 16 bits, which the size alone

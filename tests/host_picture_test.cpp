@@ -126,6 +126,18 @@ TEST(HostPicture, AccumulationFormatOnlyFromTheDriverNeverTheSoftwareRenderer) {
     EXPECT_GT(fast->Int("accum_bits"), 0) << fast->text;
     EXPECT_NE(fast->Int("format"), SetFormat(plain)->Int("format")) << "the plain run's choice is the closer one";
 
+    // The platform answers the software renderer's format with accumulation: the driver's closest
+    // instead, mixed-accum's one with accumulation, else one without.
+    for (const char* also : {"software-chosen", "mixed-accum"}) {
+        BenchRun run = RunBench({"--frames", "1", "--quirk", "software-chosen", "--quirk", also});
+        ASSERT_TRUE(run.Finished()) << run.Describe();
+        const LogLine* set = SetFormat(run);
+        ASSERT_NE(set, nullptr) << run.Describe();
+        EXPECT_FALSE(set->Bool("software")) << set->text;
+        EXPECT_NE(set->Int("format"), set->Int("platform_choice")) << set->text;
+        EXPECT_EQ(set->Int("accum_bits") > 0, set->Int("emulated_fast_accum") > 0) << set->text;
+    }
+
     // No format lists an accumulation buffer: the platform's choice, which really has none.
     BenchRun none = RunBench({"--frames", "1", "--quirk", "no-accum"});
     ASSERT_TRUE(none.Finished()) << none.Describe();

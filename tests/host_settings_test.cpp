@@ -97,6 +97,9 @@ TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
          {"fullscreen=0", "Width=500"}, {"fullscreen=0", "Width=500", "Height=400"}},
         {"T, then a new width and OK", {"--keys", "1:T"}, "set:1012=720,ok",
          {"ShowSongTitle=1", "Width=720", "Height=200"}, {"ShowSongTitle=1", "Width=720"}},
+        // The next run is full screen; the windowed run's size and place stay for the one after.
+        {"Fullscreen ticked and OK", {}, "check:1001,ok", {"fullscreen=1", "Width=320", "Config_X=70", "Config_Y=60"},
+         {"fullscreen=1", "Width=320", "Height=200", "Config_X=70", "Config_Y=60"}},
     };
     BenchOptions options;
     options.settingsFile = SettingsFileText({"fullscreen=0", "ShowSongTitle=0", "FlashScreen=0", "Width=320",
@@ -109,15 +112,8 @@ TEST(HostSettings, ConfigDuringARunLeavesTheRunsOwnChanges) {
         ASSERT_TRUE(run.Finished()) << c.name << run.Describe();
         const LogLine* config = run.First("config_result");
         ASSERT_NE(config, nullptr) << c.name << run.Describe();
-        auto expectHeld = [&](const std::string& text, const std::vector<std::string>& lines, const char* when) {
-            for (const std::string& line : lines) {
-                const size_t equals = line.find('=');
-                EXPECT_EQ(SettingValue(text, line.substr(0, equals)), line.substr(equals + 1))
-                    << c.name << ", " << when << ":\n" << text;
-            }
-        };
-        expectHeld(config->Str("settings_file"), c.whenConfigEnds, "as Config ends");
-        expectHeld(run.SettingsText(), c.afterQuit, "after Quit");
+        ExpectSettingsHeld(config->Str("settings_file"), c.whenConfigEnds, std::string(c.name) + ", as Config ends");
+        ExpectSettingsHeld(run.SettingsText(), c.afterQuit, std::string(c.name) + ", after Quit");
     }
 }
 

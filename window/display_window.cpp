@@ -21,10 +21,17 @@ std::atomic<DWORD> contextThread{0};
 // Whether the class is registered now: a tear-down after a failed start (Quit runs one too) must
 // not report a class it never registered, or already unregistered, as a failure to unregister.
 bool classRegistered = false;
-// Whether this run hid the cursor and asked for the full-screen mode. The tear-down undoes exactly
-// that, so a Config during the run that flips the full-screen switch cannot strand the display
-// in 1024 x 768 or leave the cursor hidden.
+// Whether this run asked for the full-screen mode, and how often it hid the cursor. The tear-down
+// undoes exactly that, so a Config during the run that flips the full-screen switch cannot strand
+// the display in 1024 x 768, and a refused mode (hidden once) leaves the player's cursor count as
+// it found it.
 bool fullscreenEntered = false;
+int cursorHides = 0;
+
+void HideCursor() {
+    ShowCursor(FALSE);
+    ++cursorHides;
+}
 
 PIXELFORMATDESCRIPTOR requestedFormat = {
     sizeof(PIXELFORMATDESCRIPTOR), 1,
@@ -71,7 +78,7 @@ bool RegisterDisplayClass(HINSTANCE instance) {
     return true;
 }
 
-// Scores how far a format with accumulation is from the request: fewer surplus bits is closer.
+// Scores how far a format is from the request: fewer surplus bits is closer.
 int FormatDistance(const PIXELFORMATDESCRIPTOR& have, const PIXELFORMATDESCRIPTOR& want) {
     auto gap = [](int a, int b) { return a > b ? a - b : 4 * (b - a); };
     return gap(have.cColorBits, want.cColorBits) + gap(have.cDepthBits, want.cDepthBits)
@@ -83,26 +90,40 @@ bool SoftwareFormat(const PIXELFORMATDESCRIPTOR& format) {
     return (format.dwFlags & PFD_GENERIC_FORMAT) && !(format.dwFlags & PFD_GENERIC_ACCELERATED);
 }
 
-// NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
-// buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
-// platform's answer when it has accumulation bits, else take the closest format that has them,
-// but never trade a driver's format for the software renderer's: no blur beats two frames a second.
-int ChooseAccumulationFormat(HDC dc, int chosen) {
+// The closest format a window can draw OpenGL on, double-buffered RGBA with depth; 0 if none fits.
+int ClosestFormat(HDC dc, bool accumulationNeeded, bool softwareAllowed) {
     PIXELFORMATDESCRIPTOR have = {};
-    if (!DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
-    if (have.cAccumBits > 0) return chosen;
-    const bool softwareAllowed = SoftwareFormat(have);
     const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     int count = DescribePixelFormat(dc, 1, sizeof(have), &have);
     int best = 0, bestDistance = 0;
     for (int index = 1; index <= count; ++index) {
         if (!DescribePixelFormat(dc, index, sizeof(have), &have)) continue;
-        if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA) continue;
-        if (have.cAccumBits == 0 || have.cDepthBits == 0) continue;
-        if (SoftwareFormat(have) && !softwareAllowed) continue;
+        if ((have.dwFlags & needed) != needed || have.iPixelType != PFD_TYPE_RGBA || have.cDepthBits == 0) continue;
+        if ((accumulationNeeded && have.cAccumBits == 0) || (SoftwareFormat(have) && !softwareAllowed)) continue;
         int distance = FormatDistance(have, requestedFormat);
         if (best == 0 || distance < bestDistance) { best = index; bestDistance = distance; }
     }
+    return best;
+}
+
+// NOTE: Wine (and some drivers) answer ChoosePixelFormat with a format without an accumulation
+// buffer although others have one; the zoom blur then silently turns into overdraw. Keep the
+// platform's answer when it has accumulation bits, else take the closest format that has them,
+// but never trade a driver's format for the software renderer's: no blur beats two frames a second.
+// NOTE: where only the system's software formats list accumulation (Intel's and AMD's Windows
+// drivers are reported so), a chooser that weighs it answers one of them: the driver's closest
+// format is taken then, with accumulation if one has it; without a driver the answer stands.
+int ChooseAccumulationFormat(HDC dc, int chosen) {
+    PIXELFORMATDESCRIPTOR have = {};
+    if (!DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
+    const bool software = SoftwareFormat(have);
+    if (software) {
+        int accelerated = ClosestFormat(dc, true, false);
+        if (!accelerated) accelerated = ClosestFormat(dc, false, false);
+        if (accelerated) return accelerated;
+    }
+    if (have.cAccumBits > 0) return chosen;
+    const int best = ClosestFormat(dc, true, software);
     return best != 0 ? best : chosen;
 }
 
@@ -155,10 +176,10 @@ const StartFailure* BuildDisplay(VisModule* module) {
     DWORD style = WS_THICKFRAME, exStyle = WS_EX_TOOLWINDOW;
     int x = settings.configX, y = settings.configY;
     if (settings.fullscreen) {
-        ShowCursor(FALSE);
+        HideCursor();
         fullscreenEntered = true;
         if (!EnterFullscreenMode(drawWidth, drawHeight, 16)) return &kFullscreenFailed;
-        ShowCursor(FALSE);
+        HideCursor();
         style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
         exStyle = WS_EX_APPWINDOW;
         // The mode's whole screen; the stored windowed position stays for the next windowed run.
@@ -250,8 +271,7 @@ void DestroyDisplayWindow() {
         // registry's mode, asked for without any, puts the desktop back all the same.
         ChangeDisplaySettingsExA(nullptr, &displayHandles.savedMode, nullptr, CDS_RESET, nullptr);
         ChangeDisplaySettingsA(nullptr, 0);
-        ShowCursor(TRUE);
-        ShowCursor(TRUE);
+        for (; cursorHides > 0; --cursorHides) ShowCursor(TRUE);
     }
     if (displayHandles.renderContext) {
         // NOTE: Wine fails wglMakeCurrent(NULL, NULL) when no context is current (after a failed

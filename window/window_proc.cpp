@@ -19,12 +19,14 @@ void StoreClientSize(LPARAM lParam) {
 }
 
 // The position before the change the message announces; unreadable while the window is created.
+// The full-screen popup's place is the mode's corner, not one to return to: kept, it would become
+// the next windowed run's position once a Config during the run unticks Fullscreen.
 void StorePosition() {
     RECT outer;
-    if (displayHandles.window && GetWindowRect(displayHandles.window, &outer)) {
-        settings.configX = outer.left;
-        settings.configY = outer.top;
-    }
+    const HWND window = displayHandles.window;
+    if (!window || (GetWindowLongA(window, GWL_STYLE) & WS_POPUP) || !GetWindowRect(window, &outer)) return;
+    settings.configX = outer.left;
+    settings.configY = outer.top;
 }
 
 void ForwardKey(HWND window, WPARAM wParam, LPARAM lParam) {

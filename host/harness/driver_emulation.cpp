@@ -75,7 +75,7 @@ void EmulateFormatFlags(HDC dc, int format, PIXELFORMATDESCRIPTOR& description) 
         description.cAccumBlueBits = description.cAccumAlphaBits = 0;
         return;
     }
-    const bool software = QuirkOn(kQuirkSoftwareAccum) || QuirkOn(kQuirkMixedAccum);
+    const bool software = QuirkOn(kQuirkSoftwareAccum) || QuirkOn(kQuirkMixedAccum) || QuirkOn(kQuirkSoftwareChosen);
     if (!software || !HasAccumulation(description)) return;
     if (QuirkOn(kQuirkMixedAccum) && format == LastAccumulationFormat(dc)) return;
     description.dwFlags |= PFD_GENERIC_FORMAT;
@@ -84,8 +84,21 @@ void EmulateFormatFlags(HDC dc, int format, PIXELFORMATDESCRIPTOR& description) 
 
 int EmulatedFastAccumFormat(HDC dc) { return QuirkOn(kQuirkMixedAccum) ? LastAccumulationFormat(dc) : 0; }
 
-int EmulatedChoice(HDC dc, int chosen) {
+int EmulatedChoice(HDC dc, const PIXELFORMATDESCRIPTOR& request, int chosen) {
     PIXELFORMATDESCRIPTOR have = {}, other = {};
+    if (QuirkOn(kQuirkSoftwareChosen)) {
+        const int count = DescribePixelFormat(dc, 1, sizeof(other), &other);
+        for (int format = 1; format <= count; ++format) {
+            // Every format with accumulation is the software renderer's, but mixed-accum's last.
+            if (!DescribePixelFormat(dc, format, sizeof(other), &other) || !HasAccumulation(other) ||
+                format == EmulatedFastAccumFormat(dc))
+                continue;
+            if ((other.dwFlags & request.dwFlags) == request.dwFlags && other.iPixelType == request.iPixelType &&
+                (other.cDepthBits > 0) == (request.cDepthBits > 0))
+                return format;
+        }
+        return chosen;
+    }
     if (!QuirkOn(kQuirkNoAccum) || !chosen || !DescribePixelFormat(dc, chosen, sizeof(have), &have)) return chosen;
     if (!HasAccumulation(have)) return chosen;
     const int count = DescribePixelFormat(dc, 1, sizeof(other), &other);

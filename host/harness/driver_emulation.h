@@ -9,13 +9,14 @@
 void FillBackBufferWithNoise(HDC dc);
 
 // Rewrites a format's description as the emulated list shows it; `count` is the real list's length.
-// software-accum: every format with an accumulation buffer is the software renderer's.
+// software-accum (and software-chosen): every format with an accumulation buffer is the software renderer's.
 // mixed-accum: the same, except the last such format, which stays accelerated.
 // no-accum: no format has an accumulation buffer.
 void EmulateFormatFlags(HDC dc, int format, PIXELFORMATDESCRIPTOR& description);
 // The platform's ChoosePixelFormat answer as the emulated list would give it: under no-accum a
 // format that really has an accumulation buffer gives way to the first one like it without, so
-// the context made on it has none.
-int EmulatedChoice(HDC dc, int chosen);
+// the context made on it has none; under software-chosen the first software format with
+// accumulation that fits the request is the answer.
+int EmulatedChoice(HDC dc, const PIXELFORMATDESCRIPTOR& request, int chosen);
 // The format mixed-accum leaves accelerated, 0 when there is none or the quirk is off.
 int EmulatedFastAccumFormat(HDC dc);

@@ -156,8 +156,10 @@ HDC WINAPI HookGetDC(HWND window) {
 int platformChoice = 0;  // ChoosePixelFormat's last answer
 
 int WINAPI HookChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor) {
-    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0,
-                             [&] { return EmulatedChoice(dc, realChoosePixelFormat(dc, descriptor)); });
+    platformChoice = Wrapped("ChoosePixelFormat", Kind::Acquires, 0, [&] {
+        const int chosen = realChoosePixelFormat(dc, descriptor);
+        return descriptor ? EmulatedChoice(dc, *descriptor, chosen) : chosen;
+    });
     return platformChoice;
 }
 
@@ -266,8 +268,9 @@ PROC WINAPI HookWglGetProcAddress(LPCSTR name) {
 }
 
 int WINAPI HookShowCursor(BOOL show) {
-    JsonLine("show_cursor").Bool("show", show != FALSE).Write();
-    return realShowCursor(show);
+    const int count = realShowCursor(show);
+    JsonLine("show_cursor").Bool("show", show != FALSE).Int("count", count).Write();
+    return count;
 }
 
 INT_PTR WINAPI HookDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC procedure,
@@ -324,6 +327,13 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "glAccum", HookAccum, realAccum);
     InstallGlAnswers(plugin);
     InstallMessageBoxWrapper(plugin);
+}
+
+void LogCursorCount(const char* when) {
+    // The host's own import is not patched: no show_cursor line. Hidden and shown again, it stands.
+    const int count = ShowCursor(FALSE) + 1;
+    ShowCursor(TRUE);
+    JsonLine("cursor_count").Str("when", when).Int("count", count).Write();
 }
 
 INT_PTR LastDialogResult() { return lastDialogResult; }

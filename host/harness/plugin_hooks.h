@@ -8,3 +8,5 @@ void InstallPluginHooks(HMODULE plugin);
 // DialogBoxParamA's last result, or 0 when the plug-in has not called it (or does not import it).
 INT_PTR LastDialogResult();
 bool PluginImportsDialogBox();
+// Logs this thread's cursor display count ("cursor_count", `when`), leaving it as it was.
+void LogCursorCount(const char* when);

@@ -80,6 +80,7 @@ void RunConfig(const std::vector<std::string>& actions, HWND runWindow = nullptr
 int CallInit() {
     QuirkBeforeInit(module);
     BenchBeforeInit();
+    LogCursorCount("before_init");
     hostState.currentCallback = "Init";
     int initResult = module->Init(module);
     hostState.currentCallback = nullptr;
@@ -163,6 +164,7 @@ void CallQuit() {
     hostState.currentCallback = "Quit";
     module->Quit(module);
     hostState.currentCallback = nullptr;
+    LogCursorCount("after_quit");
 }
 
 // --quirk timer-thread: the frames come from the loader's timer, each under its lock. A frame's
