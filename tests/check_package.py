@@ -65,9 +65,16 @@ def check_zip(path, version, built_dll):
 
 def check_app(data):
     """The app as shipped: a window program, its manifest (run as the user, per-monitor DPI aware),
-    and no import from psapi or of K32GetProcessMemoryInfo, which Vista lacks."""
+    no import from psapi or of K32GetProcessMemoryInfo, which Vista lacks, and the two exported
+    values 1 that ask a laptop's drivers for the discrete graphics processor."""
     failures = []
     pe = pefile.PE(data=data)
+    exported = {s.name.decode(): pe.get_dword_at_rva(s.address)
+                for s in getattr(getattr(pe, "DIRECTORY_ENTRY_EXPORT", None), "symbols", []) if s.name}
+    print("app exports:", exported)
+    for name in ("NvOptimusEnablement", "AmdPowerXpressRequestHighPerformance"):
+        if exported.get(name) != 1:
+            failures.append(f"smearscope.exe exports {name} as {exported.get(name)}, not 1")
     if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
         failures.append(f"smearscope.exe has subsystem {pe.OPTIONAL_HEADER.Subsystem}, not a window program's")
     imports = {entry.dll.decode().lower(): [i.name.decode() for i in entry.imports if i.name]
