@@ -144,7 +144,7 @@ def check_installer(path, version):
     if strings.get("ProductVersion") != version:
         failures.append(f"installer ProductVersion {strings.get('ProductVersion')!r}")
     # DPI-aware: Windows lays the pages out at the screen's dpi instead of stretching a 96-dpi bitmap.
-    if b"<dpiAware>true</dpiAware>" not in manifest_of(pe):
+    if not re.search(rb"<dpiAware[^>]*>true</dpiAware>", manifest_of(pe)):
         failures.append("the installer's manifest does not declare it DPI-aware")
     return failures + check_icon(pe, pe.DIRECTORY_ENTRY_RESOURCE.entries, group=None)
 
