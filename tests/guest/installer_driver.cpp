@@ -86,21 +86,18 @@ std::vector<HWND> Children(HWND parent) {
   return children;
 }
 
-// The dialog's font as NSIS's templates name it, at the screen's dpi. NOTE: a font handle is the
-// process's own; another process's (WM_GETFONT) cannot be measured with.
-HFONT DialogFont(bool bold) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                     L"MS Shell Dlg");
-}
-
 int Dpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi;
+}
+
+// The dialog's font as NSIS's templates name it, at the screen's dpi. NOTE: a font handle is the
+// process's own; another process's (WM_GETFONT) cannot be measured with.
+HFONT DialogFont(bool bold) {
+  return CreateFontW(-MulDiv(8, Dpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                     0, L"MS Shell Dlg");
 }
 
 // "cut: TEXT (needs W x H, has W x H)" when the text, wrapped as the control wraps it, is wider or
