@@ -126,7 +126,7 @@ def check_icon(pe, resources, group=1):
         size = width or 256
         alphas = set(image[40 + 3:40 + 4 * size * size:4])
         if not alphas <= {0, 255}:
-            failures.append(f"the {size}-pixel icon has edge pixels partly clear: scaled, not drawn for its size")
+            failures.append(f"the {size}-pixel icon has partly clear pixels: not drawn on its own pixel grid")
     return failures
 
 
