@@ -5,7 +5,7 @@
 ; with a list of every place the plug-in went, and takes away only what the installer put there.
 ; Built by scripts/package:
 ;   makensis -DVERSION=1.0.0 -DDLL=path -DAPP=path -DLICENSE_FILE=path -DREADME_FILE=path
-;            -DNOTICES_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
+;            -DNOTICES_FILE=path -DICON_FILE=path -DOUTFILE=path [-DTARGET=amd64-unicode]
 ; Command line: /S silent (every 32-bit player found; none found: exit 2 without writing, unless
 ; /WITHOUTWINAMP asks for the app alone), /WITHOUTWINAMP also the app and its Start-menu entries,
 ; /D=FOLDER that player's folder only (last, unquoted). The uninstaller takes /S and /DELETESETTINGS
@@ -22,6 +22,7 @@
 !insertmacro Required LICENSE_FILE
 !insertmacro Required README_FILE
 !insertmacro Required NOTICES_FILE
+!insertmacro Required ICON_FILE
 !insertmacro Required OUTFILE
 !ifdef TARGET
   Target ${TARGET}
@@ -46,6 +47,9 @@
 !define LICENSE_NAME "Smearscope-LICENSE.txt"
 !define NOTICES_NAME "Smearscope-THIRD-PARTY-NOTICES.txt"
 !define APP_EXE "smearscope.exe"
+; Beside the app, its licence and notices under the zip's names, as About names them.
+!define APP_LICENSE "LICENSE"
+!define APP_NOTICES "THIRD-PARTY-NOTICES.txt"
 ; What earlier builds put in the app's folder: an upgrade takes it away.
 !define OLD_HOST_EXE "smearscope-host.exe"
 ; Ours: the uninstaller, the list of places, and the app when its part is chosen.
@@ -70,6 +74,8 @@
 !macroend
 !macro StandaloneFiles CALL FOLDER
   !insertmacro ${CALL} "${FOLDER}\${APP_EXE}"
+  !insertmacro ${CALL} "${FOLDER}\${APP_LICENSE}"
+  !insertmacro ${CALL} "${FOLDER}\${APP_NOTICES}"
   !insertmacro ${CALL} "${FOLDER}\${OLD_HOST_EXE}"
   !insertmacro ${CALL} "${FOLDER}\${PLUGIN_DLL}"
 !macroend
@@ -89,12 +95,16 @@ BrandingText "Smearscope ${VERSION}"
 Var folderOption     ; 1 when /D= named the player's folder
 Var anotherFolder    ; 1 when the directory page (or /D=) names a folder of a player we do not know
 Var anotherFolderBox
-Var finishText       ; the places, for the finish page
-Var readmePath
+Var readmePath       ; the first place's README, for the finish page ("" when none)
+Var readmeBox
 Var ownsUninstallEntry
 Var standaloneFolder ; the uninstaller's: where the app went, "" when it was not installed
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON_FILE}"
+!define MUI_UNICON "${ICON_FILE}"
+; The pages are laid out in dialog units: Windows scales them with the font at every dpi.
+ManifestDPIAware true
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Without Winamp, Smearscope can draw whatever the PC plays: tick it to install the Smearscope program with its own copy of the plug-in, and Start-menu entries."
 !insertmacro MUI_PAGE_COMPONENTS
@@ -105,15 +115,13 @@ Page custom PlayersPage PlayersPageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckPlayerFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TITLE "Smearscope is installed"
-!define MUI_FINISHPAGE_TEXT "$finishText"
-!define MUI_FINISHPAGE_SHOWREADME "$readmePath"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the README"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
-!insertmacro MUI_PAGE_FINISH
+; The finish page is one of our own: MUI's finish label holds a few lines, and the places with how
+; to choose the plug-in in each player take more; a read-only field scrolls instead of cutting.
+Page custom FinishPage FinishPageLeave
 
-!insertmacro MUI_UNPAGE_CONFIRM
+UninstPage custom un.PlacesPage
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Smearscope.ini holds your window size, position and switches. Tick it to remove it too, with the copy Windows may keep in your VirtualStore folder."
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.HideSpaceRequired
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -133,7 +141,8 @@ LangString FileInUse ${LANG_ENGLISH} "$R9 is in use.$\r$\n$\r$\nClose the progra
 ; ---- What a player's program is -------------------------------------------------------------
 
 ; $0: a program's path -> $0: "32-bit" (i386, loads the plug-in), "64-bit" (x64 or ARM64), or ""
-; (missing, or not a PE program). The machine is the word 4 bytes after the offset at 0x3C.
+; (missing, too short, not a PE program, or a machine we do not know). The machine is the word 4
+; bytes after the "PE\0\0" that the offset at 0x3C points to.
 Function ReadMachine
   Push $1
   Push $2
@@ -148,18 +157,21 @@ Function ReadMachine
     Call ReadWord
     IntOp $0 $0 << 16
     IntOp $2 $2 | $0
+    ; Every read that ran out of the file has set the error flag: nothing below answers then.
     FileSeek $1 $2 SET
     Call ReadWord
     StrCpy $2 $0
     Call ReadWord
-    Call ReadWord
-    ${IfNot} ${Errors}
+    ${If} $0 = 0
     ${AndIf} $2 = 0x4550  ; "PE"
-      ${If} $0 = 0x014C
-        StrCpy $3 "32-bit"
-      ${ElseIf} $0 = 0x8664
-      ${OrIf} $0 = 0xAA64
-        StrCpy $3 "64-bit"
+      Call ReadWord
+      ${IfNot} ${Errors}
+        ${If} $0 = 0x014C
+          StrCpy $3 "32-bit"
+        ${ElseIf} $0 = 0x8664
+        ${OrIf} $0 = 0xAA64
+          StrCpy $3 "64-bit"
+        ${EndIf}
       ${EndIf}
     ${EndIf}
     FileClose $1
@@ -170,12 +182,17 @@ Function ReadMachine
   Pop $1
 FunctionEnd
 
-; ReadMachine's: the little-endian word at file $1's position into $0 (uses $3).
+; ReadMachine's: the little-endian word at file $1's position into $0; a read past the end sets
+; the error flag and gives 0.
 Function ReadWord
+  Push $4
   FileReadByte $1 $0
-  FileReadByte $1 $3
-  IntOp $3 $3 << 8
-  IntOp $0 $0 | $3
+  FileReadByte $1 $4
+  IntOp $0 $0 + 0
+  IntOp $4 $4 + 0
+  IntOp $4 $4 << 8
+  IntOp $0 $0 | $4
+  Pop $4
 FunctionEnd
 
 ; ---- Where Winamp keeps its visualisation plug-ins ----------------------------------------
@@ -549,9 +566,8 @@ SectionEnd
 
 ; ---- Installing -----------------------------------------------------------------------------
 
-Section "Smearscope" SecPlugin
+Section "Plug-in" SecPlugin
   SectionIn RO
-  StrCpy $finishText ""
   StrCpy $readmePath ""
   ReadINIStr $R8 "${PLAN}" "Places" "Count"
   IntOp $R8 $R8 + 0
@@ -566,7 +582,6 @@ Section "Smearscope" SecPlugin
     File "/oname=${LICENSE_NAME}" "${LICENSE_FILE}"
     File "/oname=${NOTICES_NAME}" "${NOTICES_FILE}"
     Delete "$R6\${UNINSTALLER}"
-    StrCpy $finishText "$finishText$\r$\n  $R5: $R6"
     ${If} $readmePath == ""
       StrCpy $readmePath "$R6\${README_NAME}"
     ${EndIf}
@@ -575,11 +590,6 @@ Section "Smearscope" SecPlugin
   SetOutPath "${OUR_FOLDER}"
   WriteUninstaller "${OUR_FOLDER}\${UNINSTALLER}"
   CopyFiles /SILENT "${PLAN}" "${OUR_FOLDER}\${PLACES_FILE}"
-  ${If} $R8 = 0
-    StrCpy $finishText "The plug-in went into no player's folder this time."
-  ${Else}
-    StrCpy $finishText "The plug-in is in:$finishText$\r$\n$\r$\nTo use it in Winamp or WACUP, open Options > Preferences > Plug-ins > Visualization, choose $\"Korvath's OpenGL Smearscope$\" and click Start; Configure sets the window size and full screen. In MediaPortal choose it in the music visualisation settings.$\r$\n$\r$\nThe keys (H shows them in the window), the settings and what to do when a box appears are in ${README_NAME} beside the DLL."
-  ${EndIf}
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Smearscope (Winamp visualisation plug-in)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -590,28 +600,56 @@ Section "Smearscope" SecPlugin
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   DeleteRegValue HKLM "${UNINSTALL_KEY}" "CreatedPluginsFolder"
-  ${GetSize} "${OUR_FOLDER}" "/S=0K /G=0" $0 $1 $2
-  StrCpy $1 0
-  ${If} $R8 > 0
-    ${GetSize} "$R6" "/M=${PLUGIN_DLL} /S=0K /G=0" $1 $2 $3
-    IntOp $1 $1 * $R8
-  ${EndIf}
-  IntOp $0 $0 + $1
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 ; The app plays the player's part: "Smearscope" draws what the PC plays, "Smearscope settings"
 ; opens the plug-in's configuration. It runs a copy of the plug-in beside it from the user's
 ; %LOCALAPPDATA%\Smearscope, which keeps that copy's Smearscope.ini.
-Section /o "Smearscope without Winamp" SecStandalone
+Section /o "Without Winamp" SecStandalone
   SetOutPath "${OUR_FOLDER}"
   File "${APP}"
   File "${DLL}"
+  File "/oname=${APP_LICENSE}" "${LICENSE_FILE}"
+  File "/oname=${APP_NOTICES}" "${NOTICES_FILE}"
   Delete "${OUR_FOLDER}\${OLD_HOST_EXE}"
   SetShellVarContext all
-  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "${OUR_FOLDER}\${APP_EXE}" "" "" 0 SW_SHOWNORMAL
-  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "${OUR_FOLDER}\${APP_EXE}" "--config" "" 0 SW_SHOWNORMAL
+  CreateShortCut "$SMPROGRAMS\Smearscope.lnk" "${OUR_FOLDER}\${APP_EXE}" "" "${OUR_FOLDER}\${APP_EXE}" 0 SW_SHOWNORMAL
+  CreateShortCut "$SMPROGRAMS\Smearscope settings.lnk" "${OUR_FOLDER}\${APP_EXE}" "--config" "${OUR_FOLDER}\${APP_EXE}" 0 SW_SHOWNORMAL
   WriteRegStr HKLM "${UNINSTALL_KEY}" "StandaloneFolder" "${OUR_FOLDER}"
+SectionEnd
+
+; Adds the size of file PATH, when there, to $1 (bytes).
+!macro AddFileSize PATH
+  ClearErrors
+  FileOpen $0 "${PATH}" r
+  ${IfNot} ${Errors}
+    FileSeek $0 0 END $2
+    FileClose $0
+    IntOp $1 $1 + $2
+  ${EndIf}
+!macroend
+
+; Last: the list of programs shows the app's icon where it was installed (else the uninstaller's),
+; and the size of what this install put at every place and in our folder, in KB.
+Section "-Uninstall entry"
+  ${If} ${SectionIsSelected} ${SecStandalone}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"${OUR_FOLDER}\${APP_EXE}",0'
+  ${Else}
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"${OUR_FOLDER}\${UNINSTALLER}",0'
+  ${EndIf}
+  StrCpy $1 0
+  ReadINIStr $R8 "${PLAN}" "Places" "Count"
+  IntOp $R8 $R8 + 0
+  ${ForEach} $R7 1 $R8 + 1
+    ReadINIStr $R6 "${PLAN}" "Place$R7" "Folder"
+    !insertmacro PluginFiles AddFileSize "$R6"
+  ${Next}
+  !insertmacro AddFileSize "${OUR_FOLDER}\${UNINSTALLER}"
+  !insertmacro AddFileSize "${OUR_FOLDER}\${PLACES_FILE}"
+  !insertmacro StandaloneFiles AddFileSize "${OUR_FOLDER}"
+  IntOp $1 $1 + 1023
+  IntOp $1 $1 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
 SectionEnd
 
 ; After the sections: it asks which are chosen.
@@ -662,6 +700,110 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+;  ---- What each part is, under the tree of parts --------------------------------------------
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPlugin} "${PLUGIN_DLL} with its README, licence and notices, into the plug-in folder of each player you tick on the next page."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecStandalone} "The Smearscope program: draws whatever the PC plays, with no player. Into ${OUR_FOLDER} with its own copy of the plug-in, and Start-menu entries."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; EDIT's text grows by TEXT at its end. NOTE: an NSIS string holds at most ${NSIS_MAX_STRLEN}
+; characters, fewer than the places and the players' words take: the field is filled piece by piece.
+!macro AppendText EDIT TEXT
+  SendMessage ${EDIT} ${WM_GETTEXTLENGTH} 0 0 $9
+  SendMessage ${EDIT} ${EM_SETSEL} $9 $9
+  SendMessage ${EDIT} ${EM_REPLACESEL} 0 "STR:${TEXT}"
+!macroend
+!define AppendText "!insertmacro AppendText"
+; EDIT shown from its first line (appending scrolled it to its last).
+!macro TextFieldFromTop EDIT
+  SendMessage ${EDIT} ${EM_SETSEL} 0 0
+  SendMessage ${EDIT} ${EM_SCROLLCARET} 0 0
+!macroend
+
+; A page's read-only field, scrolled when the text is longer than it: HEIGHT in dialog units.
+; Leaves its window in $0.
+!macro CreateTextField HEIGHT
+  nsDialogs::CreateControl EDIT ${DEFAULT_STYLES}|${WS_TABSTOP}|${WS_VSCROLL}|${ES_MULTILINE}|${ES_READONLY}|${ES_AUTOVSCROLL} ${WS_EX_CLIENTEDGE} 0 0 100% ${HEIGHT} ""
+  Pop $0
+!macroend
+
+; $R1: a player's name -> how to choose the plug-in in it, into field $0.
+Function AppendChoosing
+  ${If} $R1 == "Winamp"
+  ${OrIf} $R1 == "WACUP"
+    ${AppendText} $0 "$\r$\nIn $R1: Options > Preferences > Plug-ins > Visualization, choose $\"Korvath's OpenGL Smearscope$\" and click Start; Configure sets the window size and full screen."
+  ${ElseIf} $R1 == "MediaPortal"
+    ${AppendText} $0 "$\r$\nIn MediaPortal: choose $\"Korvath's OpenGL Smearscope$\" in the music player's visualisation settings."
+  ${Else}
+    ${AppendText} $0 "$\r$\nIn another player: choose $\"Korvath's OpenGL Smearscope$\" where it lists Winamp's visualisation plug-ins."
+  ${EndIf}
+FunctionEnd
+
+; Every place the plug-in went and our own folder, and how to choose it in each player that got it.
+Function FinishPage
+  !insertmacro MUI_HEADER_TEXT "Smearscope is installed" "Where it went, and how to start it."
+  nsDialogs::Create 1018
+  Pop $0
+  !insertmacro CreateTextField 112u
+  ReadINIStr $R8 "${PLAN}" "Places" "Count"
+  IntOp $R8 $R8 + 0
+  ${If} $R8 = 0
+    ${AppendText} $0 "The plug-in went into no player's folder this time."
+  ${Else}
+    ${AppendText} $0 "The plug-in is in:"
+  ${EndIf}
+  StrCpy $R2 "|"
+  ${ForEach} $R7 1 $R8 + 1
+    ReadINIStr $R6 "${PLAN}" "Place$R7" "Folder"
+    ReadINIStr $R1 "${PLAN}" "Place$R7" "Player"
+    ${AppendText} $0 "$\r$\n  $R1: $R6"
+  ${Next}
+  ${AppendText} $0 "$\r$\n$\r$\nSetup's own folder: ${OUR_FOLDER}$\r$\n  the uninstaller and its list of these places"
+  ${If} ${SectionIsSelected} ${SecStandalone}
+    ${AppendText} $0 ", and the Smearscope program with its copy of the plug-in"
+  ${EndIf}
+  ${AppendText} $0 "$\r$\n"
+  ; Each player once, in the order its first place came.
+  ${ForEach} $R7 1 $R8 + 1
+    ReadINIStr $R1 "${PLAN}" "Place$R7" "Player"
+    ClearErrors
+    ${WordFind} $R2 "|$R1|" "E+1{" $R3
+    ${If} ${Errors}
+      StrCpy $R2 "$R2$R1|"
+      Call AppendChoosing
+    ${EndIf}
+  ${Next}
+  ${If} ${SectionIsSelected} ${SecStandalone}
+    ${AppendText} $0 "$\r$\nWithout Winamp: start $\"Smearscope$\" in the Start menu; $\"Smearscope settings$\" opens the plug-in's settings."
+  ${EndIf}
+  ${If} $readmePath != ""
+    ${AppendText} $0 "$\r$\n$\r$\nThe keys (H shows them in the window), the settings and what to do when a box appears are in ${README_NAME} beside the DLL."
+  ${EndIf}
+  !insertmacro TextFieldFromTop $0
+  ${If} $readmePath != ""
+    ${NSD_CreateCheckbox} 0 116u 100% 12u "Show the README"
+    Pop $readmeBox
+  ${EndIf}
+  ; The last page: Finish, and nothing left to go back to or cancel.
+  GetDlgItem $0 $HWNDPARENT 1
+  SendMessage $0 ${WM_SETTEXT} 0 "STR:&Finish"
+  GetDlgItem $0 $HWNDPARENT 2
+  EnableWindow $0 0
+  GetDlgItem $0 $HWNDPARENT 3
+  EnableWindow $0 0
+  nsDialogs::Show
+FunctionEnd
+
+Function FinishPageLeave
+  ${If} $readmePath != ""
+    ${NSD_GetState} $readmeBox $0
+    ${If} $0 == ${BST_CHECKED}
+      ExecShell "open" "$readmePath"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 ; One box per player found, ticked when it can load the plug-in; a 64-bit one is named and greyed,
 ; one whose program setup cannot read is left for the user to tick.
 ; "Another folder..." (ticked when none was found) leads to the directory page.
@@ -679,9 +821,9 @@ Function PlayersPage
   ${Else}
     StrCpy $0 "Setup found these players. It copies ${PLUGIN_DLL} into the plug-in folder of each one ticked; a 64-bit player cannot load it."
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 30 $0
+  ${NSD_CreateLabel} 0 0 100% 20u $0
   Pop $0
-  StrCpy $R7 36
+  StrCpy $R7 24
   ${ForEach} $R9 1 $R8 + 1
     ReadINIStr $R1 "${PLAYERS}" "Player$R9" "Name"
     ReadINIStr $R2 "${PLAYERS}" "Player$R9" "Folder"
@@ -693,8 +835,10 @@ Function PlayersPage
     ${ElseIf} $R3 == ""
       StrCpy $R5 "$R5: setup cannot tell whether it is 32-bit"
     ${EndIf}
-    ${NSD_CreateCheckbox} 0 $R7 100% 16 $R5
+    ; Three lines each: the name, then the folder and why it is not ticked, wrapped.
+    ${NSD_CreateCheckbox} 0 $R7u 100% 26u $R5
     Pop $0
+    ${NSD_AddStyle} $0 ${BS_MULTILINE}|${BS_TOP}
     WriteINIStr "${PLAYERS}" "Player$R9" "Box" $0
     ${If} $R4 == 1
       ${NSD_Check} $0
@@ -702,9 +846,9 @@ Function PlayersPage
     ${If} $R3 == "64-bit"
       EnableWindow $0 0
     ${EndIf}
-    IntOp $R7 $R7 + 20
+    IntOp $R7 $R7 + 28
   ${Next}
-  ${NSD_CreateCheckbox} 0 $R7 100% 16 "Another folder..."
+  ${NSD_CreateCheckbox} 0 $R7u 100% 12u "Another folder..."
   Pop $anotherFolderBox
   ${If} $R8 = 0
   ${OrIf} $anotherFolder == 1
@@ -819,7 +963,7 @@ Section "-un.Without Winamp"
   ${EndIf}
 SectionEnd
 
-Section /o "un.Your settings (${SETTINGS_FILE})" UnSecSettings
+Section /o "un.Your settings" UnSecSettings
   ReadINIStr $R8 "${RECORD}" "Places" "Count"
   IntOp $R8 $R8 + 0
   ${ForEach} $R7 1 $R8 + 1
@@ -854,6 +998,39 @@ Section "-un.Our folders"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ${EndIf}
 SectionEnd
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecPlugin} "The plug-in with its texts at every place the first page lists, the Smearscope program and its Start-menu entries, and this uninstaller."
+  !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} "${SETTINGS_FILE} at each of those places (your window size, position and switches), its VirtualStore copy, and the Smearscope program's settings."
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
+
+; The first page: every place the record names, and our own folder.
+Function un.PlacesPage
+  !insertmacro MUI_HEADER_TEXT "Remove Smearscope" "Every place the uninstaller takes Smearscope's files from."
+  nsDialogs::Create 1018
+  Pop $0
+  !insertmacro CreateTextField 100%
+  ${AppendText} $0 "Smearscope's files go from:"
+  ReadINIStr $R8 "${RECORD}" "Places" "Count"
+  IntOp $R8 $R8 + 0
+  ${ForEach} $R7 1 $R8 + 1
+    ReadINIStr $R6 "${RECORD}" "Place$R7" "Folder"
+    ReadINIStr $R5 "${RECORD}" "Place$R7" "Player"
+    ${AppendText} $0 "$\r$\n  $R5: $R6"
+  ${Next}
+  ${AppendText} $0 "$\r$\n  Setup's own folder: $INSTDIR"
+  ${If} $standaloneFolder != ""
+    ${AppendText} $0 " (the Smearscope program too)$\r$\n  The Start-menu entries $\"Smearscope$\" and $\"Smearscope settings$\""
+  ${EndIf}
+  ${AppendText} $0 "$\r$\n$\r$\nA folder goes only when setup made it and it is empty. Your settings stay unless you tick them on the next page. Close the players first."
+  !insertmacro TextFieldFromTop $0
+  nsDialogs::Show
+FunctionEnd
+
+; NOTE: NSIS shows what the sections need as "Space required", which an uninstaller frees instead.
+Function un.HideSpaceRequired
+  ShowWindow $mui.ComponentsPage.SpaceRequired ${SW_HIDE}
+FunctionEnd
 
 ; INSTDIR is our folder. The entry in the list of programs is ours when it names this uninstaller.
 Function un.onInit

@@ -137,6 +137,24 @@ def click_icon(button):
     return do
 
 
+def tray_icon_shown():
+    """The notification icons' window as X shows it, kept as app-tray.png in the working folder;
+    the first icon's cell (where click_icon clicks) holds our icon's tile and green bars."""
+    tray = bounded("the notification icons' window", lambda: xdotool("search", "--onlyvisible", "--name",
+                                                                     "Wine System Tray"))
+    if not tray:
+        return
+    x, y, w, h = geometry(tray[0])
+    subprocess.run(["import", "-window", tray[0], "app-tray.png"], capture_output=True, timeout=30)
+    cell = subprocess.run(["import", "-window", tray[0], "-crop", "24x24+0+%d" % (h - 24), "-depth", "8", "rgb:-"],
+                          capture_output=True, timeout=30).stdout
+    pixels = [tuple(cell[i:i + 3]) for i in range(0, len(cell) - 2, 3)]
+    tile = sum(1 for r, g, b in pixels if abs(r - 22) < 8 and abs(g - 26) < 8 and abs(b - 34) < 8)
+    green = sum(1 for r, g, b in pixels if g > 150 and r < 80 and b < 80)
+    expect("our icon in the tray's first cell: %d tile and %d green pixels of %d" % (tile, green, len(pixels)),
+           tile >= 20 and green >= 4)
+
+
 def kept(folder, section, key):
     ini = configparser.ConfigParser(interpolation=None)
     ini.read(os.path.join(folder, "smearscope-app.ini"), encoding="latin-1")
@@ -165,6 +183,8 @@ def drive(folder, bin_):
             expect("the title says it: %r" % app.log[title:title + 1], at >= 0 and title >= 0)
             bounded("the gain kept", lambda: kept(app.folder, "Listen", "Gain") == "1.414")
 
+        # The icon is ours: the dark tile and the bars' green where Wine's tray window draws it.
+        tray_icon_shown()
         # The icon's right button: "Fill the screen" fills the monitor.
         items, _ = open_menu(app, "the icon", click_icon(3))
         if "Fill the screen" in items:

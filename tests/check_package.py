@@ -8,6 +8,7 @@ it installs); the debug files are in neither.
 Usage: check_package.py DIST VERSION BUILT_DLL"""
 import os
 import re
+import struct
 import sys
 import zipfile
 import pefile
@@ -65,9 +66,16 @@ def check_zip(path, version, built_dll):
 
 def check_app(data):
     """The app as shipped: a window program, its manifest (run as the user, per-monitor DPI aware),
-    and no import from psapi or of K32GetProcessMemoryInfo, which Vista lacks."""
+    no import from psapi or of K32GetProcessMemoryInfo, which Vista lacks, and the two exported
+    values 1 that ask a laptop's drivers for the discrete graphics processor."""
     failures = []
     pe = pefile.PE(data=data)
+    exported = {s.name.decode(): pe.get_dword_at_rva(s.address)
+                for s in getattr(getattr(pe, "DIRECTORY_ENTRY_EXPORT", None), "symbols", []) if s.name}
+    print("app exports:", exported)
+    for name in ("NvOptimusEnablement", "AmdPowerXpressRequestHighPerformance"):
+        if exported.get(name) != 1:
+            failures.append(f"smearscope.exe exports {name} as {exported.get(name)}, not 1")
     if pe.OPTIONAL_HEADER.Subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
         failures.append(f"smearscope.exe has subsystem {pe.OPTIONAL_HEADER.Subsystem}, not a window program's")
     imports = {entry.dll.decode().lower(): [i.name.decode() for i in entry.imports if i.name]
@@ -75,15 +83,50 @@ def check_app(data):
     print("app imports:", ", ".join(sorted(imports)))
     if "psapi.dll" in imports or any(name.startswith("K32") for names in imports.values() for name in names):
         failures.append("smearscope.exe imports the process-status functions")
-    manifest = b""
+    resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
+    manifest = manifest_of(pe)
+    for needed in (b'level="asInvoker"', b"true/pm", b"PerMonitorV2"):
+        if needed not in manifest:
+            failures.append(f"smearscope.exe's manifest lacks {needed.decode()}")
+    return failures + check_icon(pe, resources)
+
+
+def manifest_of(pe):
     resources = pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []
     for kind in resources:
         if kind.id == 24:
             entry = kind.directory.entries[0].directory.entries[0].data.struct
-            manifest = pe.get_data(entry.OffsetToData, entry.Size)
-    for needed in (b'level="asInvoker"', b"true/pm", b"PerMonitorV2"):
-        if needed not in manifest:
-            failures.append(f"smearscope.exe's manifest lacks {needed.decode()}")
+            return pe.get_data(entry.OffsetToData, entry.Size)
+    return b""
+
+
+def check_icon(pe, resources, group=1):
+    """The icon group (GROUP, else the first) holds 16, 24, 32, 48 and 256 pixels; each bitmap size
+    is drawn on its own grid (every pixel opaque or clear: a size scaled from another would blend its
+    edges). The app's is group 1, which Explorer and the shell links show; the setup program's the
+    same picture."""
+    def data(entry):
+        at = entry.directory.entries[0].data.struct
+        return pe.get_data(at.OffsetToData, at.Size)
+    kinds = {kind.id: {e.id if e.id is not None else str(e.name): e for e in kind.directory.entries}
+             for kind in resources}
+    groups = kinds.get(pefile.RESOURCE_TYPE["RT_GROUP_ICON"], {})
+    group = groups.get(group) if group else next(iter(groups.values()), None)
+    if not group:
+        return ["no icon group"]
+    raw = data(group)
+    images = [struct.unpack_from("<BBBBHHIH", raw, 6 + 14 * i) for i in range(struct.unpack_from("<H", raw, 4)[0])]
+    sizes = sorted(w or 256 for w, *_ in images)
+    print("icon sizes:", sizes)
+    failures = [] if sizes == [16, 24, 32, 48, 256] else [f"the icon has sizes {sizes}"]
+    for width, _, _, _, _, bits, _, image_id in images:
+        image = data(kinds[pefile.RESOURCE_TYPE["RT_ICON"]][image_id])
+        if image[:4] == b"\x89PNG" or bits != 32:
+            continue
+        size = width or 256
+        alphas = set(image[40 + 3:40 + 4 * size * size:4])
+        if not alphas <= {0, 255}:
+            failures.append(f"the {size}-pixel icon has partly clear pixels: not drawn on its own pixel grid")
     return failures
 
 
@@ -100,7 +143,10 @@ def check_installer(path, version):
     print("installer version:", strings)
     if strings.get("ProductVersion") != version:
         failures.append(f"installer ProductVersion {strings.get('ProductVersion')!r}")
-    return failures
+    # DPI-aware: Windows lays the pages out at the screen's dpi instead of stretching a 96-dpi bitmap.
+    if not re.search(rb"<dpiAware[^>]*>true</dpiAware>", manifest_of(pe)):
+        failures.append("the installer's manifest does not declare it DPI-aware")
+    return failures + check_icon(pe, pe.DIRECTORY_ENTRY_RESOURCE.entries, group=None)
 
 
 def main(dist, version, built_dll):

@@ -20,11 +20,15 @@ std::string AppVersion() {
 }
 
 std::string AboutText(const std::string& userFolder, const std::string& logPath) {
+    // The zip and the installer put both texts beside the program, under these names.
+    char program[MAX_PATH] = {};
+    const std::string path(program, GetModuleFileNameA(nullptr, program, sizeof(program)));
+    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
     return "Smearscope " + AppVersion() +
            "\nThe Smearscope visualisation, drawing what this PC plays.\n\n"
            "MIT License. Copyright (C) 2026 the Smearscope developers.\n"
-           "LICENSE and THIRD-PARTY-NOTICES.txt beside smearscope.exe hold the licence and the notices "
-           "of the libraries it uses.\n\n"
+           "The licence: " + folder + "LICENSE\n"
+           "The notices of the libraries it uses: " + folder + "THIRD-PARTY-NOTICES.txt\n\n"
            "Settings: " + AppSettingsPath(userFolder) + "\n"
            "The plug-in's settings: " + userFolder + "\\Smearscope.ini\n"
            "Log: " + logPath;

@@ -3,6 +3,7 @@
 // the taskbar restarts. Main thread.
 #include "host/app/app_tray.h"
 #include <shellapi.h>
+#include "host/app/app_icon.h"
 #include "host/base/json_log.h"
 
 namespace {
@@ -27,7 +28,7 @@ NOTIFYICONDATAA Record(UINT flags) {
 bool Add() {
     NOTIFYICONDATAA data = Record(NIF_ICON | NIF_MESSAGE | NIF_TIP);
     data.uCallbackMessage = kAppTrayMessage;
-    data.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    data.hIcon = AppIcon(true);
     CopyText(data.szTip, sizeof(data.szTip), lastTip);
     shown = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
     JsonLine("tray").Bool("added", shown).Write();

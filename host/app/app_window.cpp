@@ -4,6 +4,7 @@
 #include "host/app/app_window.h"
 #include <atomic>
 #include <string>
+#include "host/app/app_icon.h"
 #include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
 #include "host/app/app_menu.h"
@@ -153,7 +154,7 @@ HWND CreateAppWindow() {
     handlers.other = OtherMessage;
     // No area of its own: visible, so that the taskbar and Alt-Tab list it, but empty.
     HWND window = CreatePlayerWindow(kAppClass, handlers, kAppTitle, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
-                                     WS_EX_APPWINDOW, 0, 0, 0, 0);
+                                     WS_EX_APPWINDOW, 0, 0, 0, 0, AppIcon(false), AppIcon(true));
     if (!window) return nullptr;
     ShowWindow(window, SW_SHOWNORMAL);
     appWindow = window;

@@ -66,13 +66,15 @@ LRESULT AnswerPlayerQuery(WPARAM wParam, LPARAM query, PlayerAnswers& answers) {
 }
 
 HWND CreatePlayerWindow(const char* className, const PlayerWindowHandlers& windowHandlers, const char* title,
-                        DWORD style, DWORD exStyle, int x, int y, int width, int height) {
+                        DWORD style, DWORD exStyle, int x, int y, int width, int height, HICON icon,
+                        HICON smallIcon) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = PlayerWindowProc;
     windowClass.cbWndExtra = sizeof(WindowRecord*);
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = icon ? icon : LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIconSm = smallIcon;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = className;

@@ -29,9 +29,11 @@ struct PlayerWindowHandlers {
     bool (*other)(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = nullptr;
 };
 
-// Registers `className` with these handlers and creates the window, not yet shown; null on failure.
+// Registers `className` with these handlers (and icons: null, the system's) and creates the window,
+// not yet shown; null on failure.
 HWND CreatePlayerWindow(const char* className, const PlayerWindowHandlers& handlers, const char* title,
-                        DWORD style, DWORD exStyle, int x, int y, int width, int height);
+                        DWORD style, DWORD exStyle, int x, int y, int width, int height, HICON icon = nullptr,
+                        HICON smallIcon = nullptr);
 void DestroyPlayerWindow(HWND window, const char* className);
 // Dispatches what waits in this thread's queue.
 void PumpPlayerMessages();

@@ -1,12 +1,19 @@
 // Drives the setup program's pages as a person would, for the installer suite: prints each page
-// (its texts, its check boxes ticked or not, greyed or not), applies the actions given, clicks Next.
-//   smearscope-installer-driver.exe SETUP [untick:TEXT | tick:TEXT | folder:PATH | timeout:SECONDS]...
-// A check box is named by the start of its text; folder: fills the directory page. Message boxes
-// are printed and answered Yes, else OK, else Cancel. Exits with the setup program's status, or 3
-// when it did not end within the timeout (it is then ended).
+// (its texts, its check boxes ticked or not, greyed or not, the tree of parts with each one's
+// description, and "cut:" for a text wider or taller than its control at the screen's dpi), applies
+// the actions given, clicks Next.
+//   smearscope-installer-driver.exe SETUP [untick:TEXT | tick:TEXT | folder:PATH | shots:FOLDER |
+//                                          arguments:TEXT | timeout:SECONDS]...
+// A check box is named by the start of its text; folder: fills the directory page; shots: saves
+// each page as FOLDER\page-N.bmp; arguments: follow SETUP on its command line as they are. It
+// prints the screen's dpi first. Message boxes are printed and answered Yes, else OK, else
+// Cancel. Exits with the setup program's status, or 3 when it did not end within the timeout (it
+// is then ended).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,7 +22,9 @@ namespace {
 const int kPagePlace = 1018;  // where NSIS's window puts the page, a dialog of its own
 const int kNext = 1;
 const int kHeaderTitle = 1037;
+const int kHeaderSubtitle = 1038;
 const int kDirectoryEdit = 1019;
+const int kDescription = 1043;  // the components page's description of the part under the pointer
 
 void Print(const std::wstring& line) {
   int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -25,10 +34,14 @@ void Print(const std::wstring& line) {
   std::fflush(stdout);
 }
 
+std::wstring RawText(HWND window) {
+  std::wstring text(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+  text.resize(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+  return text;
+}
+
 std::wstring Text(HWND window) {
-  wchar_t buffer[1024] = L"";
-  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
-  std::wstring text = buffer;
+  std::wstring text = RawText(window);
   for (wchar_t& c : text) {
     if (c == L'\r' || c == L'\n') c = L' ';
   }
@@ -73,18 +86,158 @@ std::vector<HWND> Children(HWND parent) {
   return children;
 }
 
-void PrintPage(HWND main, HWND page) {
+int Dpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The dialog's font as NSIS's templates name it, at the screen's dpi. NOTE: a font handle is the
+// process's own; another process's (WM_GETFONT) cannot be measured with.
+HFONT DialogFont(bool bold) {
+  return CreateFontW(-MulDiv(8, Dpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                     0, L"MS Shell Dlg");
+}
+
+// "cut: TEXT (needs W x H, has W x H)" when the text, wrapped as the control wraps it, is wider or
+// taller than the room the control gives it. A check box's text starts after its box.
+void CheckFits(HWND control, bool bold = false) {
+  const std::wstring text = RawText(control);
+  if (text.empty()) return;
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  UINT flags = DT_CALCRECT | DT_EXPANDTABS;
+  RECT room = {};
+  GetClientRect(control, &room);
+  if (ClassOf(control) == L"Button") {
+    room.right -= MulDiv(16, Dpi(), 96);
+    flags |= (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+  } else {
+    const LONG type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP) return;
+    flags |= type == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK;
+    if (style & SS_NOPREFIX) flags |= DT_NOPREFIX;
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = DialogFont(bold);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT need = {0, 0, room.right, 0};
+  DrawTextW(dc, text.c_str(), -1, &need, flags);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  if (need.right > room.right || need.bottom > room.bottom) {
+    Print(L"  cut: " + Text(control) + L" (needs " + std::to_wstring(need.right) + L" x " +
+          std::to_wstring(need.bottom) + L", has " + std::to_wstring(room.right) + L" x " +
+          std::to_wstring(room.bottom) + L")");
+  }
+}
+
+// Memory in the setup program for the tree's messages, whose records must lie in its process.
+struct Remote {
+  HANDLE process;
+  void* at = nullptr;
+  Remote(HANDLE p, size_t size) : process(p) {
+    at = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~Remote() {
+    if (at) VirtualFreeEx(process, at, 0, MEM_RELEASE);
+  }
+  bool Put(const void* data, size_t size) { return WriteProcessMemory(process, at, data, size, nullptr); }
+  bool Get(void* data, size_t size) { return ReadProcessMemory(process, at, data, size, nullptr); }
+};
+
+// Each part in the tree: "item: NAME", "cut:" when its name is wider than the tree, and "about:"
+// with the description the page shows once the part is chosen (as when the pointer rests on it).
+void PrintTree(HANDLE process, HWND page, HWND tree) {
+  Remote remote(process, 4096);
+  if (!remote.at) return Print(L"  tree: cannot read it (error " + std::to_wstring(GetLastError()) + L")");
+  RECT client = {};
+  GetClientRect(tree, &client);
+  for (HTREEITEM item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
+       item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
+    wchar_t name[256] = L"";
+    TVITEMW record = {};
+    record.mask = TVIF_TEXT | TVIF_HANDLE;
+    record.hItem = item;
+    record.pszText = (wchar_t*)((char*)remote.at + 1024);
+    record.cchTextMax = 256;
+    remote.Put(&record, sizeof record);
+    SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.at);
+    ReadProcessMemory(process, record.pszText, name, sizeof name, nullptr);
+    name[255] = L'\0';
+    RECT label = {};
+    memcpy(&label, &item, sizeof item);  // TVM_GETITEMRECT's item goes in the rectangle's place
+    remote.Put(&label, sizeof label);
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.at);
+    remote.Get(&label, sizeof label);
+    Print(std::wstring(L"  item: ") + name);
+    if (label.right > client.right) {
+      Print(std::wstring(L"  cut: ") + name + L" (ends at " + std::to_wstring(label.right) + L", the tree at " +
+            std::to_wstring(client.right) + L")");
+    }
+    // NOTE: NSIS shows a part's description when the pointer rests on it or it is chosen; choosing
+    // the part chosen already changes nothing, so the choice is cleared first.
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    HWND about = GetDlgItem(page, kDescription);
+    if (about) {
+      Print(L"  about: " + Text(about));
+      CheckFits(about);
+    }
+  }
+}
+
+// The setup program's window as the screen shows it, into a 24-bit BMP file.
+void SaveShot(HWND main, const std::wstring& path) {
+  RECT area = {};
+  GetWindowRect(main, &area);
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const DWORD size = ((width * 3 + 3) & ~3) * height;
+  BITMAPFILEHEADER file = {0x4D42, (DWORD)(sizeof file + sizeof info.bmiHeader + size), 0, 0,
+                           (DWORD)(sizeof file + sizeof info.bmiHeader)};
+  if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+    fwrite(&file, sizeof file, 1, out);
+    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+    fwrite(bits, size, 1, out);
+    fclose(out);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+void PrintPage(HANDLE process, HWND main, HWND page) {
   Print(L"page: " + Text(GetDlgItem(main, kHeaderTitle)));
+  CheckFits(GetDlgItem(main, kHeaderTitle), true);
+  CheckFits(GetDlgItem(main, kHeaderSubtitle));
   for (HWND child : Children(page)) {
     std::wstring text = Text(child);
-    if (IsCheckBox(child)) {
+    if (ClassOf(child) == L"SysTreeView32") {
+      PrintTree(process, page, child);
+    } else if (IsCheckBox(child)) {
       bool ticked = SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
       Print(std::wstring(ticked ? L"  [x] " : L"  [ ] ") + text + (IsWindowEnabled(child) ? L"" : L" (greyed)"));
     } else if (ClassOf(child) == L"Edit") {
       Print(L"  edit: " + text);
-    } else if (ClassOf(child) == L"Static" && !text.empty()) {
+    } else if (ClassOf(child) == L"Static" && !text.empty() && GetDlgCtrlID(child) != kDescription) {
       Print(L"  text: " + text);
     }
+    if (IsCheckBox(child) || ClassOf(child) == L"Static") CheckFits(child);
   }
 }
 
@@ -120,20 +273,29 @@ void Answer(HWND box) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: smearscope-installer-driver SETUP [untick:TEXT|tick:TEXT|folder:PATH|timeout:SECONDS]...\n");
+    std::fprintf(stderr, "usage: smearscope-installer-driver SETUP [untick:TEXT|tick:TEXT|folder:PATH|shots:FOLDER|arguments:TEXT|timeout:SECONDS]...\n");
     return 2;
   }
+  // NOTE: measured in the screen's pixels, as the setup program (DPI-aware) lays itself out.
+  SetProcessDPIAware();
   std::vector<std::wstring> actions;
+  std::wstring shots, arguments;
+  int pages = 0;
   DWORD timeout_ms = 300000;
   for (int i = 2; i < argc; ++i) {
     std::wstring action = argv[i];
     if (action.compare(0, 8, L"timeout:") == 0) {
       timeout_ms = static_cast<DWORD>(_wtoi(action.c_str() + 8)) * 1000;
+    } else if (action.compare(0, 6, L"shots:") == 0) {
+      shots = action.substr(6);
+    } else if (action.compare(0, 10, L"arguments:") == 0) {
+      arguments += L" " + action.substr(10);
     } else {
       actions.push_back(action);
     }
   }
-  std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
+  std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"" + arguments;
+  Print(L"dpi: " + std::to_wstring(Dpi()));
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -173,7 +335,8 @@ int wmain(int argc, wchar_t** argv) {
     seen = page;
     seen_controls = controls;
     if (!settled) continue;
-    PrintPage(found.main, page);
+    PrintPage(process.hProcess, found.main, page);
+    if (!shots.empty()) SaveShot(found.main, shots + L"\\page-" + std::to_wstring(++pages) + L".bmp");
     Apply(page, actions);
     handled = page;
     PostMessageW(found.main, WM_COMMAND, MAKEWPARAM(kNext, BN_CLICKED), reinterpret_cast<LPARAM>(next));
