@@ -3,9 +3,12 @@
 #include "render/blur_average.h"
 #include <windows.h>
 #include <GL/gl.h>
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include "plugin/settings.h"
+#include "render/bar_field.h"
+#include "render/scene_state.h"
 
 BlurWay chosenBlurWay = BlurWay::Accumulation;
 
@@ -54,6 +57,8 @@ bool DefinePassStorage(int width, int height) {
 }
 
 // One full-window quad showing the bound texture's bottom-left width x height texels, one a pixel.
+// NOTE: softpipe: a quad of the rectangle's own size left some pixels a level off what the whole
+// window's quad gives them; the whole window's quad, scissored to the rectangle, keeps every pixel.
 void PassQuad(float width, float height) {
     const float s = width / (float)passWidth, t = height / (float)passHeight;
     glBegin(GL_QUADS);
@@ -108,18 +113,33 @@ BlurWay FrameBlurWay() {
     return accumulationBuffer ? BlurWay::Accumulation : BlurWay::None;
 }
 
-// Leaves the texture binding as it found it.
-void KeepPass(int pass) {
+PixelRect KeptPassRectangle(const float* fieldsOfView, int count) {
+    float low[3], high[3];
+    if (!BarFieldBounds(low, high)) return PixelRect();
+    float modelview[16];
+    GLint viewport[4] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // The passes' own aspect (1.0, not the window's); the viewport starts at (0, 0) (ResizeScene).
+    return FieldWindowRect(modelview, fieldsOfView, count, 1.0f, sceneProjection.nearPlane,
+                           std::min((int)viewport[2], passWidth), std::min((int)viewport[3], passHeight), low, high);
+}
+
+// Leaves the texture binding as it found it; an empty rectangle copies nothing.
+void KeepPass(int pass, const PixelRect& rect) {
+    if (rect.Empty()) return;
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindTexture(GL_TEXTURE_2D, passTextures[pass]);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, drawWidth, drawHeight);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, rect.x, rect.y, rect.x, rect.y, rect.width, rect.height);
     glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
 }
 
-void AverageKeptPasses() {
+void AverageKeptPasses(const PixelRect& rect) {
+    if (rect.Empty()) return;
     const float w = (float)drawWidth, h = (float)drawHeight;
-    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT |
+                 GL_SCISSOR_BIT);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -133,6 +153,8 @@ void AverageKeptPasses() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(rect.x, rect.y, rect.width, rect.height);
     // The colour buffer holds C5; C4 at 1/2, C3 at 1/3, C2 at 1/4, C1 at 1/5 keep it the mean so far.
     for (int pass = kKeptPasses - 1; pass >= 0; --pass) {
         glBindTexture(GL_TEXTURE_2D, passTextures[pass]);

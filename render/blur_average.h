@@ -1,6 +1,8 @@
 // How the zoom blur averages its five passes: which way a context takes (chosen once, at Init) and
-// the texture way's pass textures, made at Init, grown with the drawing size, laid back as a mean.
+// the texture way's pass textures, made at Init, grown with the drawing size, laid back as a mean
+// over the window rectangle the passes can touch.
 #pragma once
+#include "render/field_view.h"
 
 enum class BlurWay {
     Accumulation,  // glAccum: on a vendor's driver, the graphics side's own work
@@ -24,8 +26,13 @@ void GrowPassTextures(int width, int height);
 // This frame's way: the chosen one, or where the textures are missing, accumulation if the
 // context has an accumulation buffer, else None.
 BlurWay FrameBlurWay();
-// After blur pass `pass` (0 to 3): copies the colour buffer into that pass's texture.
-void KeepPass(int pass);
-// After the fifth pass: lays the four kept passes over it, texel for pixel, as a running mean,
-// leaving 0.2 x (C1 + ... + C5) in the colour buffer. Restores every state it changes.
-void AverageKeptPasses();
+// After the field is built, before the passes copy: the window pixels that any of the passes, at
+// these fields of view, can draw on (from the current model-view and viewport), within the pass
+// textures. Everywhere else the five pictures are the same pixels, and their mean is the fifth.
+PixelRect KeptPassRectangle(const float* fieldsOfView, int count);
+// After blur pass `pass` (0 to 3): copies `rect` of the colour buffer into that pass's texture, at
+// the same place.
+void KeepPass(int pass, const PixelRect& rect);
+// After the fifth pass: lays the four kept passes over it within `rect`, texel for pixel, as a
+// running mean, leaving 0.2 x (C1 + ... + C5) there. Restores every state it changes.
+void AverageKeptPasses(const PixelRect& rect);

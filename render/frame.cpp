@@ -25,13 +25,13 @@ SceneRotation sceneRotation;
 namespace {
 DWORD clockStartTick = 0;
 
-void DrawPlayedField(const unsigned char* snapshot, float bassLevel) {
+void DrawPlayedField(const unsigned char* snapshot, float bassLevel, BlurWay way) {
     if (displayToggles.rotation)
         sceneRotation.angleDegrees = kDegreesPerSecond * frameTime - sceneRotation.heldDegrees;
     glRotatef(sceneRotation.angleDegrees, 0.0f, 1.0f, 0.0f);
     glTranslatef(-2.4f, 0.0f, 2.4f);
     ShiftInSpectrum(snapshot);
-    DrawZoomBlur(bassLevel);
+    DrawZoomBlur(bassLevel, way);
 }
 
 void ResetProjection() {
@@ -94,7 +94,7 @@ void RenderFrame(VisModule* module) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     PlaceCamera();
-    if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel);
+    if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel, FrameBlurWay());
     ResetProjection();
 
     DrawFeedbackTrail();

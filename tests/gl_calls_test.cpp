@@ -81,13 +81,13 @@ TEST_F(BarFieldBuilds, OncePerBlurNeverOncePerPass) {
     FillHistory(200);
     PlaceFrameCamera(0.0f);
     const unsigned long before = barFieldBuilds;
-    DrawZoomBlur(0.5f);
+    DrawZoomBlur(0.5f, FrameBlurWay());
     EXPECT_EQ(barFieldBuilds - before, 1u);
     // A box shows at most two of its sides: of 36 vertices a bar, the top's 4 and two sides' 16
     // reach the driver, and a few more sides that stand near edge-on.
     EXPECT_LE(BarFieldVertices(), 1024 * 22);
     FillHistory(0);
-    DrawZoomBlur(0.0f);
+    DrawZoomBlur(0.0f, FrameBlurWay());
     EXPECT_EQ(BarFieldVertices(), 1024 * 4) << "a silent bar is its top alone";
     EXPECT_TRUE(NoGlError());
 }
