@@ -309,21 +309,70 @@ TEST_F(ZoomBlurTest, TextureWayLeavesTheFifthPassExactlyOutsideTheRectangleThePa
     EXPECT_TRUE(NoGlError());
 }
 
-TEST_F(ZoomBlurTest, PassTexturesGrowWithTheAreaAndWhenRefusedTheFrameAccumulates) {
-    Open(320, 200);
+// The pass textures follow the drawing size both ways, one side alone too (Mesa takes any size);
+// where they cannot be had the frame accumulates, and a later size that fits takes them again.
+TEST_F(ZoomBlurTest, PassTexturesFollowTheAreaBothWaysAndWhenRefusedTheFrameAccumulates) {
+    Open(640, 380);
     EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
     drawWidth = 1600, drawHeight = 900;
     EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation) << "an area the textures do not hold";
-    ResizeScene(1600, 900);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
-    // Wider than any driver's textures: all four are given up, and this context has accumulation.
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    drawWidth = largest + 1, drawHeight = 10;
-    ResizeScene(drawWidth, drawHeight);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation);
-    drawWidth = 320, drawHeight = 200;
-    ResizeScene(320, 200);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures) << "a later size that fits takes them again";
+    struct Step {
+        int width, height;
+        BlurWay way;
+        int passWidth, passHeight;
+        const char* what;
+    } steps[] = {
+        {1600, 900, BlurWay::Textures, 1600, 900, "larger"},
+        {640, 380, BlurWay::Textures, 640, 380, "smaller again gives the memory back"},
+        {640, 800, BlurWay::Textures, 640, 800, "taller only"},
+        {1200, 380, BlurWay::Textures, 1200, 380, "wider only"},
+        // Wider than any driver's textures: all four are given up, and this context has accumulation.
+        {largest + 1, 10, BlurWay::Accumulation, 0, 0, "beyond the driver's size"},
+        {320, 200, BlurWay::Textures, 320, 200, "a later size that fits takes them again"},
+    };
+    for (const Step& step : steps) {
+        drawWidth = step.width, drawHeight = step.height;
+        ResizeScene(step.width, step.height);
+        EXPECT_EQ(FrameBlurWay(), step.way) << step.what;
+        int w = -1, h = -1;
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, step.passWidth) << step.what;
+        EXPECT_EQ(h, step.passHeight) << step.what;
+    }
     EXPECT_TRUE(NoGlError());
+}
+
+// A resize that a host's reply lets in during a frame leaves the frame its way and its textures:
+// the blur at the new, larger size draws without error, and the textures change at the frame's end.
+TEST_F(ZoomBlurTest, AResizeWithinAFrameWaitsForTheFramesEnd) {
+    Open(640, 380);
+    FillHistory(180);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    struct Step {
+        int width, height, passWidth, passHeight;
+        BlurWay after;
+    } steps[] = {{1200, 800, 1200, 800, BlurWay::Textures}, {largest + 1, 10, 0, 0, BlurWay::Accumulation}};
+    int keptWidth = 640, keptHeight = 380;
+    for (const Step& step : steps) {
+        const BlurWay way = BeginBlurFrame();
+        ASSERT_EQ(way, BlurWay::Textures);
+        drawWidth = step.width, drawHeight = step.height;
+        ResizeScene(step.width, step.height);
+        int w = -1, h = -1;
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, keptWidth);
+        EXPECT_EQ(h, keptHeight);
+        PlaceFrameCamera(20.0f);
+        DrawZoomBlur(0.7285714f, way);
+        EXPECT_TRUE(NoGlError()) << step.width;
+        EndBlurFrame();
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, step.passWidth);
+        EXPECT_EQ(h, step.passHeight);
+        EXPECT_EQ(FrameBlurWay(), step.after);
+        keptWidth = w, keptHeight = h;
+    }
 }
