@@ -26,17 +26,22 @@ LogLine BenchFigures(std::vector<std::string> arguments, int frames) {
 TEST(GlCalls, CountedPerFunctionExactlyWherePlayingAndTheBlurWayFixTheNumber) {
     const int frames = 4;
     // On Mesa the blur averages through textures (four more copies a frame) unless the driver's
-    // strings say a vendor's; without an accumulation buffer, through textures whatever they say.
+    // strings say a vendor's; without an accumulation buffer, through textures whatever they say;
+    // where the textures are refused, through the accumulation buffer. Texture storage at 640 x 380:
+    // the trail's 1024 x 1024, and four pass textures of the drawing size where they are had.
     struct Case {
         std::vector<std::string> options;
         int accumulations, copies;  // a frame
+        double textureMb;
     };
+    const double trailMb = 4.0, passesMb = 4 * 640 * 380 * 4 / (1024.0 * 1024.0);
     const Case cases[] = {
-        {{"--not-playing"}, 0, 1},
-        {{}, 0, 5},
-        {{"--quirk", "vendor-gl"}, 6, 1},
-        {{"--quirk", "vendor-gl", "--quirk", "no-accum"}, 0, 5},
-        {{"--not-playing", "--quirk", "vendor-gl"}, 0, 1},
+        {{"--not-playing"}, 0, 1, trailMb + passesMb},
+        {{}, 0, 5, trailMb + passesMb},
+        {{"--quirk", "vendor-gl"}, 6, 1, trailMb},
+        {{"--quirk", "vendor-gl", "--quirk", "no-accum"}, 0, 5, trailMb + passesMb},
+        {{"--not-playing", "--quirk", "vendor-gl"}, 0, 1, trailMb},
+        {{"--quirk", "proxy-refuses"}, 6, 1, trailMb},
     };
     for (const Case& c : cases) {
         const LogLine json = BenchFigures(c.options, frames);
@@ -46,6 +51,7 @@ TEST(GlCalls, CountedPerFunctionExactlyWherePlayingAndTheBlurWayFixTheNumber) {
         EXPECT_EQ(json.Int("gl_calls_glCopyTexSubImage2D"), c.copies * frames) << json.text;
         EXPECT_EQ(json.Int("gl_calls_glAccum"), c.accumulations * frames) << json.text;
         EXPECT_EQ(json.Int("accum_calls_per_frame"), c.accumulations) << json.text;
+        EXPECT_NEAR(json.Number("texture_mb"), c.textureMb, 0.01) << json.text;
         EXPECT_EQ(json.Int("gl_calls_total"), json.Int("gl_calls_mean") * frames) << json.text;
         EXPECT_NE(json.Str("gl_renderer"), "") << "the bench names the rasteriser\n" << json.text;
     }

@@ -20,6 +20,7 @@ const QuirkName kQuirkNames[] = {
     {"timer-thread", kQuirkTimerThread},            {"no-accum", kQuirkNoAccum},
     {"vendor-gl", kQuirkVendorGl},                  {"size-only-modes", kQuirkSizeOnlyModes},
     {"timer-before-init", kQuirkTimerBeforeInit},   {"coarse-subpixel", kQuirkCoarseSubpixel},
+    {"proxy-refuses", kQuirkProxyRefuses},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread

@@ -23,6 +23,7 @@ enum : unsigned {
     kQuirkSizeOnlyModes = 1u << 13,     // a mode request naming a depth or a refresh rate is refused
     kQuirkTimerBeforeInit = 1u << 14,   // timer-thread's timer already ticks during Init
     kQuirkCoarseSubpixel = 1u << 15,    // GL_SUBPIXEL_BITS answers 4
+    kQuirkProxyRefuses = 1u << 16,      // a proxy texture reports its size refused
 };
 
 // The bit for a --quirk name, 0 for an unknown name.

@@ -251,10 +251,11 @@ const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
      "timer started before Init), no-accum (no pixel format has an\n"
      "accumulation buffer), vendor-gl (glGetString answers as a vendor's\n"
      "driver), coarse-subpixel (GL_SUBPIXEL_BITS answers 4), size-only-modes\n"
-     "(a display mode request naming a depth or a refresh rate is refused)",
+     "(a display mode request naming a depth or a refresh rate is refused),\n"
+     "proxy-refuses (a proxy texture reports its size refused)",
      "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
      "swap-exchange, software-accum, mixed-accum, no-16bit-modes, timer-thread, timer-before-init, "
-     "no-accum, vendor-gl, coarse-subpixel or size-only-modes",
+     "no-accum, vendor-gl, coarse-subpixel, size-only-modes or proxy-refuses",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;
