@@ -43,6 +43,8 @@ ColouredVertex fieldVertices[kFieldBars * kBarVertices];
 unsigned int fieldIndices[kFieldBars * kBarIndices];
 int fieldVertexCount = 0;
 int fieldIndexCount = 0;
+// The highest bin among the field's bars as last built.
+unsigned char fieldTallestBin = 0;
 // NOTE: the side margin's window slack (1/128 px) holds where the driver snaps vertices to at least
 // 8 sub-pixel bits (Mesa 22's llvmpipe reports 8); a coarser grid moves vertices further, so there
 // every side goes to the driver. Mesa 22's softpipe reports 4, though it keeps floats: it gets all.
@@ -74,13 +76,18 @@ void WriteSide(FaceWriter& out, float ax, float az, float bx, float bz, const fl
     }
 }
 
+// The corner a bar stands at, and its top: BarFieldBounds reckons with the same single-precision values.
+float BarX(int k) { return (float)(0.15 * k); }
+float BarZ(int j) { return (float)(-0.15 * j); }
+float BarTop(float level) { return level * 32.0f / 15.0f; }
+
 // One box standing on y = 0: front, left, back and right sides, then the dark red top; every face
 // counter-clockwise seen from outside. Sides of no height cover no pixel and stay out; so do sides
 // whose plane `view` puts the eye well behind: the driver would cull them in every pass.
 void WriteBar(FaceWriter& out, const FieldView& view, float x, float z, float width, float level, float alpha) {
     const float x2 = x + width;
     const float z2 = z - width;
-    const float heights[4] = {0.0f, level * 32.0f / 60.0f, level * 96.0f / 60.0f, level * 32.0f / 15.0f};
+    const float heights[4] = {0.0f, level * 32.0f / 60.0f, level * 96.0f / 60.0f, BarTop(level)};
     if (level != 0.0f) {
         const float shortest = std::min(std::fabs(heights[1]), std::fabs(heights[3] - heights[2]));
         const float margin = SideMargin(view, width, shortest);
@@ -150,19 +157,29 @@ unsigned long barFieldBuilds = 0;
 void BarFieldBuild() {
     ++barFieldBuilds;
     fieldVertexCount = fieldIndexCount = 0;
+    fieldTallestBin = 0;
     if (!HistoryAllocated()) return;
     const FieldView view = CurrentFieldView();
     FaceWriter out{fieldVertices, fieldIndices};
     for (int j = 0; j < kHistoryRows; ++j) {
         const unsigned char* row = SpectrumHistory[j];
-        for (int k = kBarsPerRow; k >= 1; --k)
-            WriteBar(out, view, (float)(0.15 * k), (float)(-0.15 * j), kBarWidth, row[k] * kBinToLevel, 0.25f);
+        for (int k = kBarsPerRow; k >= 1; --k) {
+            WriteBar(out, view, BarX(k), BarZ(j), kBarWidth, row[k] * kBinToLevel, 0.25f);
+            fieldTallestBin = std::max(fieldTallestBin, row[k]);
+        }
     }
     fieldVertexCount = (int)out.next;
     fieldIndexCount = (int)(out.index - fieldIndices);
 }
 
 int BarFieldVertices() { return fieldVertexCount; }
+
+bool BarFieldBounds(float low[3], float high[3]) {
+    if (fieldVertexCount == 0) return false;
+    low[0] = BarX(1), low[1] = 0.0f, low[2] = BarZ(kHistoryRows - 1) - kBarWidth;
+    high[0] = BarX(kBarsPerRow) + kBarWidth, high[1] = BarTop(fieldTallestBin * kBinToLevel), high[2] = BarZ(0);
+    return true;
+}
 
 // Leaves face culling off and the colour white, as each bar does; an empty field changes nothing.
 void BarFieldDraw() {

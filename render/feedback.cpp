@@ -88,23 +88,25 @@ void CreateFeedbackTexture() {
 }
 
 // Leaves the last pass's projection loaded and the model-view matrix mode current.
-void DrawZoomBlur(float bassLevel) {
+void DrawZoomBlur(float bassLevel, BlurWay way) {
     const float blurPulse = std::fabs(std::sin(bassLevel));
-    const BlurWay way = FrameBlurWay();
+    float fieldsOfView[kBlurPasses];
+    for (int i = 0; i < kBlurPasses; ++i) fieldsOfView[i] = sceneProjection.fieldOfView - 2.0f * i * blurPulse;
+    PixelRect kept;
     for (int i = 0; i < kBlurPasses; ++i) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        gluPerspective(sceneProjection.fieldOfView - 2.0f * i * blurPulse, 1.0,
-                       sceneProjection.nearPlane, sceneProjection.farPlane);
+        gluPerspective(fieldsOfView[i], 1.0, sceneProjection.nearPlane, sceneProjection.farPlane);
         glMatrixMode(GL_MODELVIEW);
         // The same field in every pass: built once, in the first and widest, drawn five times.
         if (i == 0) BarFieldBuild();
+        if (i == 0 && way == BlurWay::Textures) kept = KeptPassRectangle(fieldsOfView, kBlurPasses);
         BarFieldDraw();
         if (way == BlurWay::Accumulation) glAccum(GL_ACCUM, 0.2f);
-        else if (way == BlurWay::Textures && i < kBlurPasses - 1) KeepPass(i);
+        else if (way == BlurWay::Textures && i < kBlurPasses - 1) KeepPass(i, kept);
     }
     if (way == BlurWay::Accumulation) glAccum(GL_RETURN, 1.0f);
-    else if (way == BlurWay::Textures) AverageKeptPasses();
+    else if (way == BlurWay::Textures) AverageKeptPasses(kept);
 }
 
 // Leaves texturing enabled with FeedbackTexture bound (CaptureFeedback follows), blending off,

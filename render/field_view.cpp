@@ -1,5 +1,5 @@
-// Where a perspective camera stands relative to the bar field, and the margin within which a side's
-// facing on screen is left to the driver. Platform-free arithmetic.
+// Where a perspective camera stands relative to the bar field, the margin within which a side's
+// facing on screen is left to the driver, and the window rectangle the field can cover. Platform-free arithmetic.
 #include "render/field_view.h"
 #include <algorithm>
 #include <cmath>
@@ -74,4 +74,41 @@ float SideMargin(const FieldView& view, float width, float shortest) {
     const float s = view.slack, r = view.reach;
     const float bound = s * r * 2.0f * (width + shortest) + 3.0f * s * s * r + s * s * s;
     return bound / (width * shortest) + 2.0f * kRigidTolerance * r;
+}
+
+PixelRect FieldWindowRect(const float modelview[16], const float* fieldsOfView, int count, float aspect,
+                          float nearPlane, int viewportWidth, int viewportHeight, const float low[3],
+                          const float high[3]) {
+    PixelRect whole;
+    whole.width = std::max(viewportWidth, 0);
+    whole.height = std::max(viewportHeight, 0);
+    if (whole.Empty() || count <= 0) return PixelRect();
+    const double pi = 3.14159265358979323846;
+    const float* m = modelview;
+    const double inf = std::numeric_limits<double>::infinity();
+    double left = inf, right = -inf, bottom = inf, top = -inf;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double c[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]};
+        double e[3];
+        for (int r = 0; r < 3; ++r) e[r] = m[r] * c[0] + m[4 + r] * c[1] + m[8 + r] * c[2] + m[12 + r];
+        const double depth = -e[2];
+        if (!(depth > nearPlane)) return whole;
+        for (int pass = 0; pass < count; ++pass) {
+            const double f = 1.0 / std::tan(fieldsOfView[pass] * pi / 360.0);
+            const double x = (f / aspect * e[0] / depth + 1.0) * 0.5 * viewportWidth;
+            const double y = (f * e[1] / depth + 1.0) * 0.5 * viewportHeight;
+            left = std::min(left, x), right = std::max(right, x);
+            bottom = std::min(bottom, y), top = std::max(top, y);
+        }
+    }
+    if (!(std::isfinite(left) && std::isfinite(right) && std::isfinite(bottom) && std::isfinite(top))) return whole;
+    // Rounded out, a pixel to spare each side, within the viewport (clamped as doubles: no int overflow).
+    auto clamp = [](double v, int size) { return (int)std::min(std::max(v, 0.0), (double)size); };
+    PixelRect rect;
+    rect.x = clamp(std::floor(left) - 1.0, viewportWidth);
+    rect.y = clamp(std::floor(bottom) - 1.0, viewportHeight);
+    rect.width = std::max(clamp(std::ceil(right) + 1.0, viewportWidth) - rect.x, 0);
+    rect.height = std::max(clamp(std::ceil(top) + 1.0, viewportHeight) - rect.y, 0);
+    if (rect.Empty()) return PixelRect();
+    return rect;
 }

@@ -25,13 +25,13 @@ SceneRotation sceneRotation;
 namespace {
 DWORD clockStartTick = 0;
 
-void DrawPlayedField(const unsigned char* snapshot, float bassLevel) {
+void DrawPlayedField(const unsigned char* snapshot, float bassLevel, BlurWay way) {
     if (displayToggles.rotation)
         sceneRotation.angleDegrees = kDegreesPerSecond * frameTime - sceneRotation.heldDegrees;
     glRotatef(sceneRotation.angleDegrees, 0.0f, 1.0f, 0.0f);
     glTranslatef(-2.4f, 0.0f, 2.4f);
     ShiftInSpectrum(snapshot);
-    DrawZoomBlur(bassLevel);
+    DrawZoomBlur(bassLevel, way);
 }
 
 void ResetProjection() {
@@ -86,15 +86,18 @@ void RenderFrame(VisModule* module) {
     // outside the trail must never smear.
     if (settings.flashScreen) glClearColor(bassLevel, bassLevel, bassLevel, 1.0f);
     else glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    // The texture way never reads the accumulation buffer: clearing it would be the processor's work on Mesa.
-    if (FrameBlurWay() == BlurWay::Accumulation) {
+    // The frame's way, for its clear and its blur alike: a resize a host's reply lets in before the
+    // blur must not make it average with another. The texture way never reads the accumulation
+    // buffer: clearing it would be the processor's work on Mesa.
+    const BlurWay way = BeginBlurFrame();
+    if (way == BlurWay::Accumulation) {
         glClearAccum(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
     } else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     PlaceCamera();
-    if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel);
+    if (QueryHost(module, 0, HOST_IS_PLAYING)) DrawPlayedField(snapshot, bassLevel, way);
     ResetProjection();
 
     DrawFeedbackTrail();
@@ -112,4 +115,5 @@ void RenderFrame(VisModule* module) {
     glFlush();
     SwapBuffers(displayHandles.windowDC);
     noticeList.DropExpired();
+    EndBlurFrame();
 }

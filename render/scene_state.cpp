@@ -68,7 +68,7 @@ void ResizeScene(int width, int height) {
                    sceneProjection.nearPlane, sceneProjection.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    GrowPassTextures(width, height);
+    FitPassTextures(width, height);
 }
 
 bool ExtensionListed(const char* extensions, const char* name) {

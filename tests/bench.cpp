@@ -119,6 +119,11 @@ long long LogLine::Int(const char* key) const {
     return at == std::string::npos ? 0 : std::strtoll(text.c_str() + at, nullptr, 10);
 }
 
+double LogLine::Number(const char* key) const {
+    size_t at = ValueStart(text, key);
+    return at == std::string::npos ? 0 : std::strtod(text.c_str() + at, nullptr);
+}
+
 bool LogLine::Bool(const char* key) const {
     size_t at = ValueStart(text, key);
     return at != std::string::npos && text.compare(at, 4, "true") == 0;

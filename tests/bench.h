@@ -27,6 +27,7 @@ struct LogLine {
     bool IsNull(const char* key) const;
     std::string Str(const char* key) const;  // unescaped; "" when absent or null
     long long Int(const char* key) const;    // 0 when absent or not a number
+    double Number(const char* key) const;    // 0 when absent or not a number
     bool Bool(const char* key) const;        // false when absent
 };
 

@@ -26,19 +26,24 @@ LogLine BenchFigures(std::vector<std::string> arguments, int frames) {
 TEST(GlCalls, CountedPerFunctionExactlyWherePlayingAndTheBlurWayFixTheNumber) {
     const int frames = 4;
     // On Mesa the blur averages through textures (four more copies a frame) unless the driver's
-    // strings say a vendor's; without an accumulation buffer, through textures whatever they say.
+    // strings say a vendor's; without an accumulation buffer, through textures whatever they say;
+    // where the textures are refused, through the accumulation buffer. Texture storage at 640 x 380:
+    // the trail's 1024 x 1024, and four pass textures of the drawing size where they are had.
     struct Case {
         std::vector<std::string> options;
         int accumulations, copies;  // a frame
+        double textureMb;
     };
+    const double trailMb = 4.0, passesMb = 4 * 640 * 380 * 4 / (1024.0 * 1024.0);
     const Case cases[] = {
-        {{"--not-playing"}, 0, 1},
-        {{}, 0, 5},
-        {{"--quirk", "vendor-gl"}, 6, 1},
-        {{"--quirk", "vendor-gl", "--quirk", "no-accum"}, 0, 5},
+        {{"--not-playing"}, 0, 1, trailMb + passesMb},
+        {{}, 0, 5, trailMb + passesMb},
+        {{"--quirk", "vendor-gl"}, 6, 1, trailMb},
+        {{"--quirk", "vendor-gl", "--quirk", "no-accum"}, 0, 5, trailMb + passesMb},
         // The platform's choice is the software renderer's: the driver's format, without accumulation.
-        {{"--quirk", "vendor-gl", "--quirk", "software-chosen"}, 0, 5},
-        {{"--not-playing", "--quirk", "vendor-gl"}, 0, 1},
+        {{"--quirk", "vendor-gl", "--quirk", "software-chosen"}, 0, 5, trailMb + passesMb},
+        {{"--not-playing", "--quirk", "vendor-gl"}, 0, 1, trailMb},
+        {{"--quirk", "proxy-refuses"}, 6, 1, trailMb},
     };
     for (const Case& c : cases) {
         const LogLine json = BenchFigures(c.options, frames);
@@ -48,6 +53,7 @@ TEST(GlCalls, CountedPerFunctionExactlyWherePlayingAndTheBlurWayFixTheNumber) {
         EXPECT_EQ(json.Int("gl_calls_glCopyTexSubImage2D"), c.copies * frames) << json.text;
         EXPECT_EQ(json.Int("gl_calls_glAccum"), c.accumulations * frames) << json.text;
         EXPECT_EQ(json.Int("accum_calls_per_frame"), c.accumulations) << json.text;
+        EXPECT_NEAR(json.Number("texture_mb"), c.textureMb, 0.01) << json.text;
         EXPECT_EQ(json.Int("gl_calls_total"), json.Int("gl_calls_mean") * frames) << json.text;
         EXPECT_NE(json.Str("gl_renderer"), "") << "the bench names the rasteriser\n" << json.text;
     }
@@ -83,13 +89,13 @@ TEST_F(BarFieldBuilds, OncePerBlurNeverOncePerPass) {
     FillHistory(200);
     PlaceFrameCamera(0.0f);
     const unsigned long before = barFieldBuilds;
-    DrawZoomBlur(0.5f);
+    DrawZoomBlur(0.5f, FrameBlurWay());
     EXPECT_EQ(barFieldBuilds - before, 1u);
     // A box shows at most two of its sides: of 36 vertices a bar, the top's 4 and two sides' 16
     // reach the driver, and a few more sides that stand near edge-on.
     EXPECT_LE(BarFieldVertices(), 1024 * 22);
     FillHistory(0);
-    DrawZoomBlur(0.0f);
+    DrawZoomBlur(0.0f, FrameBlurWay());
     EXPECT_EQ(BarFieldVertices(), 1024 * 4) << "a silent bar is its top alone";
     EXPECT_TRUE(NoGlError());
 }

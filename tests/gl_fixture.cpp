@@ -2,6 +2,7 @@
 #include "tests/gl_fixture.h"
 #include <vector>
 #include "plugin/settings.h"
+#include "render/blur_average.h"
 #include "render/glut_setup.h"
 #include "render/scene_state.h"
 #include "render/text.h"
@@ -57,6 +58,7 @@ void GlFixture::Open(int w, int h) {
 void GlFixture::TearDown() {
     if (context) {
         TextFontDestroy();
+        ForgetBlurWay(true);
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(context);
     }

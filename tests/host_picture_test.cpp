@@ -1,6 +1,7 @@
 // The picture through the host bench: what each frame starts from (the cleared colour buffer, on
 // a driver that copies at the swap and on one that exchanges buffers), layers that leave no trace,
-// the flash's background, and the blur's mean through textures against the accumulated passes.
+// the flash's background, and the blur's mean through textures against the accumulated passes, or
+// accumulated where the textures are refused.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
@@ -74,6 +75,25 @@ TEST(HostPicture, ExchangingSwapGivesTheSameFramesAsACopyingOne) {
         const BenchImage a = Captured(copying, frame), b = Captured(noisy, frame);
         ASSERT_EQ(a.width, b.width);
         EXPECT_EQ(DifferingPixels(a, b, 0, 0, a.width, a.height, 0), 0) << "frame " << frame;
+    }
+}
+
+// Where the pass textures are refused (the trail's texture is had), every frame accumulates from a
+// cleared buffer: the same pixels as the accumulation way's, chosen for a vendor's driver.
+TEST(HostPicture, RefusedPassTexturesGiveTheAccumulationWaysFrames) {
+    const std::vector<std::string> arguments = {"--frames", "4", "--spectrum", "demo", "--clock-step", "40",
+                                                "--no-pause"};
+    std::vector<std::string> refused = arguments, vendor = arguments;
+    refused.insert(refused.end(), {"--quirk", "proxy-refuses"});
+    vendor.insert(vendor.end(), {"--quirk", "vendor-gl"});
+    BenchRun a = RunCaptured(refused), b = RunCaptured(vendor);
+    ASSERT_TRUE(a.Finished()) << a.Describe();
+    ASSERT_TRUE(b.Finished()) << b.Describe();
+    for (int frame = 2; frame <= 4; ++frame) {
+        const BenchImage x = Captured(a, frame), y = Captured(b, frame);
+        ASSERT_EQ(x.width, y.width);
+        EXPECT_GT(Brightest(x, 0, 0, x.width, x.height), 50) << "frame " << frame << " shows the bars";
+        EXPECT_EQ(DifferingPixels(x, y, 0, 0, x.width, x.height, 0), 0) << "frame " << frame;
     }
 }
 

@@ -1,6 +1,7 @@
 // Whole runs of the plug-in through the host bench: the records it hands over, the window it opens,
-// Escape, forwarded keys, captured frames and resizing.
+// Escape, forwarded keys, captured frames and resizing, a second run's textures.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "tests/bench.h"
 
 namespace {
@@ -118,6 +119,38 @@ TEST(HostRun, ResizeTo800x600GivesFramesOfThatSize) {
     EXPECT_EQ(before.height, 380);
     EXPECT_EQ(after.width, 800);
     EXPECT_EQ(after.height, 600);
+}
+
+// Two runs in one load, the second larger than the first (its size set in Config during the first):
+// the second run's pass textures are defined by its own set-up alone, four of them, none before it
+// under the first context's names and size. The trail's texture (GL_UNSIGNED_INT texels) is the
+// set-up's last step; each run's Init begins with the class registration.
+TEST(HostRun, ASecondLargerRunDefinesItsPassTexturesOnlyAfterItsSetUp) {
+    BenchRun run = RunBench({"--runs", "2", "--frames", "2", "--call-order", "config-during-run", "--dialog",
+                             "set:1012=1200,set:1013=800,ok"});
+    ASSERT_TRUE(run.Finished()) << run.Describe();
+    std::vector<int> starts;
+    for (int i = 0; i < (int)run.log.size(); ++i)
+        if (run.log[i].Event() == "call" && run.log[i].Str("function") == "RegisterClassExA") starts.push_back(i);
+    ASSERT_EQ(starts.size(), 2u) << run.Describe();
+    const int init = run.IndexOf("init", starts[1]);
+    ASSERT_GT(init, starts[1]) << run.Describe();
+    int before = 0, after = 0, trail = 0;
+    long long widest = 0;
+    for (int i = starts[1]; i < init; ++i) {
+        const LogLine& line = run.log[i];
+        if (line.Event() != "gl_texture") continue;
+        if (line.Int("type") == 0x1405) {
+            ++trail;
+            continue;
+        }
+        ++(trail ? after : before);
+        widest = std::max(widest, line.Int("width"));
+    }
+    EXPECT_EQ(trail, 1) << run.Describe();
+    EXPECT_EQ(before, 0) << "before the set-up";
+    EXPECT_EQ(after, 4) << "after it";
+    EXPECT_GT(widest, 640) << "the second run is the larger";
 }
 
 TEST(HostRun, MissingPluginAndBadOptionsFailWithAReason) {

@@ -1,9 +1,10 @@
 // The zoom blur, the feedback trail and the flash veil: the first trail's black, the trail's
 // drift, the veil kept out of the trail, areas larger than 1024, a missing set-up buffer; the blur's
-// texture way: state it leaves, textures that grow with the area or cannot be had.
+// texture way: state it leaves, the rectangle it averages, textures that grow with the area or cannot be had.
 #include <cmath>
 #include <vector>
 #include "plugin/settings.h"
+#include "render/bar_field.h"
 #include "render/blur_average.h"
 #include "render/feedback.h"
 #include "render/scene_state.h"
@@ -192,7 +193,7 @@ TEST_F(ZoomBlurTest, SilentBassAveragesIdenticalPassesToOnePicture) {
 
     PlaceFrameCamera(20.0f);
     const GlStackState before = GlStackState::Read();
-    DrawZoomBlur(0.0f);
+    DrawZoomBlur(0.0f, FrameBlurWay());
     EXPECT_EQ(GlStackState::Read(), before);
     EXPECT_TRUE(NoGlError());
     const std::vector<unsigned char> blurred = Frame();
@@ -211,10 +212,10 @@ TEST_F(ZoomBlurTest, LoudBassWidensThePictureAndLeavesTheNarrowestSquareProjecti
         return lit;
     };
     PlaceFrameCamera(20.0f);
-    DrawZoomBlur(0.0f);
+    DrawZoomBlur(0.0f, FrameBlurWay());
     const int quiet = litPixels();
     PlaceFrameCamera(20.0f);
-    DrawZoomBlur(0.7285714f);
+    DrawZoomBlur(0.7285714f, FrameBlurWay());
     EXPECT_GT(litPixels(), quiet + quiet / 20);
     // Last pass: 45 - 8 x |sin(0.7285714)| degrees at aspect 1.
     GLfloat projection[16];
@@ -254,12 +255,11 @@ TEST_F(ZoomBlurTest, TextureWayLeavesTheStateAsTheAccumulationWayDoes) {
     for (bool texturing : {true, false}) {
         std::vector<GLint> after[2];
         for (BlurWay way : {BlurWay::Accumulation, BlurWay::Textures}) {
-            chosenBlurWay = way;
             PlaceFrameCamera(20.0f);
             if (texturing) glEnable(GL_TEXTURE_2D);
             glColor4f(0.3f, 0.6f, 0.9f, 0.5f);
             const GlStackState stacks = GlStackState::Read();
-            DrawZoomBlur(0.7285714f);
+            DrawZoomBlur(0.7285714f, way);
             EXPECT_EQ(GlStackState::Read(), stacks);
             after[way == BlurWay::Textures] = BlurStateSnapshot();
         }
@@ -268,21 +268,111 @@ TEST_F(ZoomBlurTest, TextureWayLeavesTheStateAsTheAccumulationWayDoes) {
     }
 }
 
-TEST_F(ZoomBlurTest, PassTexturesGrowWithTheAreaAndWhenRefusedTheFrameAccumulates) {
-    Open(320, 200);
+// Outside the rectangle the passes can touch, the texture way leaves the fifth pass's picture (the
+// passes drawn over one another, as the way without averaging leaves them) exactly, on a grey where a
+// blend of equal pixels could miss a level; inside, it averages. The rectangle is less than the window.
+TEST_F(ZoomBlurTest, TextureWayLeavesTheFifthPassExactlyOutsideTheRectangleThePassesCanTouch) {
+    Open(640, 380);
+    AllocateHistory();
+    for (int j = 0; j < kHistoryRows; ++j)
+        for (int b = 0; b < kSnapshotBytes; ++b) SpectrumHistory[j][b] = (unsigned char)((j * 7 + b * 13) % 200);
+    const float bass = 0.7285714f;
+    for (float angle : {20.0f, 160.0f}) {
+        std::vector<unsigned char> frame[2];
+        for (BlurWay way : {BlurWay::None, BlurWay::Textures}) {
+            PlaceFrameCamera(angle);
+            glClearColor(0.3f, 0.45f, 0.6f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            DrawZoomBlur(bass, way);
+            frame[way == BlurWay::Textures] = Frame();
+        }
+        PlaceFrameCamera(angle);
+        BarFieldBuild();
+        const float pulse = std::fabs(std::sin(bass));
+        float fields[5];
+        for (int i = 0; i < 5; ++i) fields[i] = 45.0f - 2.0f * i * pulse;
+        const PixelRect rect = KeptPassRectangle(fields, 5);
+        EXPECT_LT(rect.width * rect.height, 640 * 380 * 9 / 10) << angle;
+        int outsideDiffering = 0, insideDiffering = 0;
+        for (int y = 0; y < 380; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const int row = 379 - y;  // Frame() is top row first
+                const bool inside = x >= rect.x && x < rect.x + rect.width && row >= rect.y && row < rect.y + rect.height;
+                const size_t i = 3 * ((size_t)y * 640 + x);
+                const bool differs = frame[0][i] != frame[1][i] || frame[0][i + 1] != frame[1][i + 1] ||
+                                     frame[0][i + 2] != frame[1][i + 2];
+                (inside ? insideDiffering : outsideDiffering) += differs;
+            }
+        EXPECT_EQ(outsideDiffering, 0) << angle;
+        EXPECT_GT(insideDiffering, 1000) << angle << ": the mean differs from the fifth pass where the passes do";
+    }
+    EXPECT_TRUE(NoGlError());
+}
+
+// The pass textures follow the drawing size both ways, one side alone too (Mesa takes any size);
+// where they cannot be had the frame accumulates, and a later size that fits takes them again.
+TEST_F(ZoomBlurTest, PassTexturesFollowTheAreaBothWaysAndWhenRefusedTheFrameAccumulates) {
+    Open(640, 380);
     EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
     drawWidth = 1600, drawHeight = 900;
     EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation) << "an area the textures do not hold";
-    ResizeScene(1600, 900);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures);
-    // Wider than any driver's textures: all four are given up, and this context has accumulation.
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    drawWidth = largest + 1, drawHeight = 10;
-    ResizeScene(drawWidth, drawHeight);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Accumulation);
-    drawWidth = 320, drawHeight = 200;
-    ResizeScene(320, 200);
-    EXPECT_EQ(FrameBlurWay(), BlurWay::Textures) << "a later size that fits takes them again";
+    struct Step {
+        int width, height;
+        BlurWay way;
+        int passWidth, passHeight;
+        const char* what;
+    } steps[] = {
+        {1600, 900, BlurWay::Textures, 1600, 900, "larger"},
+        {640, 380, BlurWay::Textures, 640, 380, "smaller again gives the memory back"},
+        {640, 800, BlurWay::Textures, 640, 800, "taller only"},
+        {1200, 380, BlurWay::Textures, 1200, 380, "wider only"},
+        // Wider than any driver's textures: all four are given up, and this context has accumulation.
+        {largest + 1, 10, BlurWay::Accumulation, 0, 0, "beyond the driver's size"},
+        {320, 200, BlurWay::Textures, 320, 200, "a later size that fits takes them again"},
+    };
+    for (const Step& step : steps) {
+        drawWidth = step.width, drawHeight = step.height;
+        ResizeScene(step.width, step.height);
+        EXPECT_EQ(FrameBlurWay(), step.way) << step.what;
+        int w = -1, h = -1;
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, step.passWidth) << step.what;
+        EXPECT_EQ(h, step.passHeight) << step.what;
+    }
     EXPECT_TRUE(NoGlError());
+}
+
+// A resize that a host's reply lets in during a frame leaves the frame its way and its textures:
+// the blur at the new, larger size draws without error, and the textures change at the frame's end.
+TEST_F(ZoomBlurTest, AResizeWithinAFrameWaitsForTheFramesEnd) {
+    Open(640, 380);
+    FillHistory(180);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    struct Step {
+        int width, height, passWidth, passHeight;
+        BlurWay after;
+    } steps[] = {{1200, 800, 1200, 800, BlurWay::Textures}, {largest + 1, 10, 0, 0, BlurWay::Accumulation}};
+    int keptWidth = 640, keptHeight = 380;
+    for (const Step& step : steps) {
+        const BlurWay way = BeginBlurFrame();
+        ASSERT_EQ(way, BlurWay::Textures);
+        drawWidth = step.width, drawHeight = step.height;
+        ResizeScene(step.width, step.height);
+        int w = -1, h = -1;
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, keptWidth);
+        EXPECT_EQ(h, keptHeight);
+        PlaceFrameCamera(20.0f);
+        DrawZoomBlur(0.7285714f, way);
+        EXPECT_TRUE(NoGlError()) << step.width;
+        EndBlurFrame();
+        PassTextureSize(w, h);
+        EXPECT_EQ(w, step.passWidth);
+        EXPECT_EQ(h, step.passHeight);
+        EXPECT_EQ(FrameBlurWay(), step.after);
+        keptWidth = w, keptHeight = h;
+    }
 }

@@ -125,7 +125,7 @@ TEST_F(PictureFrameTest, DISABLED_MeasureFrameTime) {
             glEnable(GL_TEXTURE_2D);
             glDisable(GL_TEXTURE_2D);
             ShiftInSpectrum(module.spectrumData[0]);
-            DrawZoomBlur(bass);
+            DrawZoomBlur(bass, FrameBlurWay());
             ResizeScene(640, 380);
             DrawFeedbackTrail();
             CaptureFeedback();

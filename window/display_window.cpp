@@ -6,6 +6,7 @@
 #include <climits>
 #include "plugin/plugin.h"
 #include "plugin/settings.h"
+#include "render/blur_average.h"
 #include "render/glut_setup.h"
 #include "render/scene_state.h"
 #include "render/text.h"
@@ -265,6 +266,8 @@ int Init(VisModule* module) {
 void DestroyDisplayWindow() {
     FrameHandoffClose();
     TextFontDestroy();
+    // The blur's way and textures die with the context: the next run's resizes come before its choice.
+    ForgetBlurWay(displayHandles.renderContext && wglGetCurrentContext() == displayHandles.renderContext);
     if (fullscreenEntered) {
         fullscreenEntered = false;
         // The saved mode names its depth, which a display that takes sizes alone refuses; the

@@ -14,7 +14,10 @@ namespace {
 void StoreClientSize(LPARAM lParam) {
     settings.width = drawWidth = LOWORD(lParam);
     settings.height = drawHeight = HIWORD(lParam);
-    ResizeScene(drawWidth, drawHeight);
+    // The size is kept whenever it comes; the GL state only on our context's thread once it is
+    // current. CreateWindowExA sends WM_SIZE before wglMakeCurrent: a host's context, or none, would
+    // get the calls. Init's own ResizeScene sets the viewport and the pass textures later.
+    if (DrawingAllowedOnThisThread()) ResizeScene(drawWidth, drawHeight);
     SaveSettings(&visModule);
 }
 

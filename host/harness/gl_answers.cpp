@@ -1,5 +1,6 @@
 // The plug-in's questions to OpenGL answered as other drivers would: one table of string answers and
-// one of integer answers, each row behind its quirk; a question no row answers reaches the driver.
+// one of integer answers, each row behind its quirk, and a proxy texture's refusal; a question no row
+// answers reaches the driver.
 #include "host/harness/gl_answers.h"
 #include <GL/gl.h>
 #include "host/harness/import_patch.h"
@@ -32,8 +33,10 @@ const IntegerAnswer kIntegerAnswers[] = {
 
 typedef const GLubyte*(WINAPI* GetStringProc)(GLenum name);
 typedef void(WINAPI* GetIntegervProc)(GLenum name, GLint* values);
+typedef void(WINAPI* GetTexLevelParameterivProc)(GLenum target, GLint level, GLenum name, GLint* values);
 GetStringProc realGetString;
 GetIntegervProc realGetIntegerv;
+GetTexLevelParameterivProc realGetTexLevelParameteriv;
 
 const GLubyte* WINAPI HookGetString(GLenum name) {
     for (const StringAnswer& row : kStringAnswers)
@@ -61,9 +64,17 @@ void WINAPI HookGetIntegerv(GLenum name, GLint* values) {
     if (covered) LogIntegerAnswer(name, values, false);
 }
 
+// proxy-refuses: a driver that cannot take the size asked for answers a proxy's width as 0.
+void WINAPI HookGetTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* values) {
+    realGetTexLevelParameteriv(target, level, name, values);
+    if (target == GL_PROXY_TEXTURE_2D && name == GL_TEXTURE_WIDTH && values && QuirkOn(kQuirkProxyRefuses)) *values = 0;
+}
+
 }  // namespace
 
 void InstallGlAnswers(HMODULE plugin) {
     realGetString = (GetStringProc)PatchImport(plugin, "glGetString", (void*)HookGetString);
     realGetIntegerv = (GetIntegervProc)PatchImport(plugin, "glGetIntegerv", (void*)HookGetIntegerv);
+    realGetTexLevelParameteriv = (GetTexLevelParameterivProc)PatchImport(plugin, "glGetTexLevelParameteriv",
+                                                                          (void*)HookGetTexLevelParameteriv);
 }

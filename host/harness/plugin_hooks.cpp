@@ -23,6 +23,7 @@
 #include "host/base/json_log.h"
 #include "host/harness/message_boxes.h"
 #include "host/harness/quirks.h"
+#include "host/harness/texture_storage.h"
 
 namespace {
 
@@ -197,7 +198,9 @@ BOOL WINAPI HookWglMakeCurrent(HDC dc, HGLRC context) {
 }
 
 BOOL WINAPI HookWglDeleteContext(HGLRC context) {
-    return Wrapped("wglDeleteContext", Kind::Releases, BOOL(FALSE), [&] { return realWglDeleteContext(context); });
+    const BOOL deleted = Wrapped("wglDeleteContext", Kind::Releases, BOOL(FALSE), [&] { return realWglDeleteContext(context); });
+    if (deleted) ForgetTextureStorage();
+    return deleted;
 }
 
 int WINAPI HookReleaseDC(HWND window, HDC dc) {
@@ -326,6 +329,7 @@ void InstallPluginHooks(HMODULE plugin) {
     Patch(plugin, "SendMessageTimeoutA", HookSendMessageTimeoutA, realSendMessageTimeoutA);
     Patch(plugin, "glAccum", HookAccum, realAccum);
     InstallGlAnswers(plugin);
+    InstallTextureStorage(plugin);
     InstallMessageBoxWrapper(plugin);
 }
 

@@ -21,6 +21,7 @@ const QuirkName kQuirkNames[] = {
     {"vendor-gl", kQuirkVendorGl},                  {"size-only-modes", kQuirkSizeOnlyModes},
     {"timer-before-init", kQuirkTimerBeforeInit},   {"coarse-subpixel", kQuirkCoarseSubpixel},
     {"software-chosen", kQuirkSoftwareChosen},
+    {"proxy-refuses", kQuirkProxyRefuses},
 };
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread

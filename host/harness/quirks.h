@@ -24,6 +24,7 @@ enum : unsigned {
     kQuirkTimerBeforeInit = 1u << 14,   // timer-thread's timer already ticks during Init
     kQuirkCoarseSubpixel = 1u << 15,    // GL_SUBPIXEL_BITS answers 4
     kQuirkSoftwareChosen = 1u << 16,    // software-accum, and ChoosePixelFormat answers such a format
+    kQuirkProxyRefuses = 1u << 17,      // a proxy texture reports its size refused
 };
 
 // The bit for a --quirk name, 0 for an unknown name.

@@ -9,12 +9,14 @@
 #include "host/run/bench_stats.h"
 #include "host/harness/gl_call_counter.h"
 #include "host/harness/import_patch.h"
+#include "host/harness/texture_storage.h"
 
 namespace {
 
 BenchReport report;
 double frameStartMs = 0, firstStartMs = 0, lastEndMs = 0;
 long long frameStartAllocations = 0;
+unsigned long long frameStartCopied = 0;
 std::atomic<long long> allocations{0};
 bool countingAllocations = false;
 
@@ -98,6 +100,7 @@ void BenchBeforeInit() { report.before = ReadResourceCounts(); }
 
 void BenchFrameStart() {
     frameStartAllocations = allocations;
+    frameStartCopied = TextureCopiedPixels();
     GlCallsBegin();
     frameStartMs = BenchClockMs();
     if (report.frames == 0) {
@@ -117,6 +120,7 @@ void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
     if (GlCallCounterInstalled()) {
         report.glCalls.push_back(double(glCalls));
         report.accumCalls.push_back(double(GlCallsInLastStretch("glAccum")));
+        report.copiedPixels.push_back(double(TextureCopiedPixels() - frameStartCopied));
     }
     report.pauseMs.push_back(sleptMs);
     report.designedPauseMs.push_back(double(designedMs));
@@ -135,6 +139,7 @@ void BenchFrameEnd(int frame, double sleptMs, DWORD designedMs) {
 
 void BenchAfterQuit() {
     report.after = ReadResourceCounts();
+    report.textureMb = double(TextureStoragePeakBytes()) / (1024.0 * 1024.0);
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof(memory);
     if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory))) {

@@ -103,6 +103,7 @@ std::string FormatBenchTable(const BenchReport& report) {
         text += "  OpenGL: " + report.glVendor + ", " + report.glRenderer + ", " + report.glVersion + "\n";
     text += Format("  peak working set %.1f MB, peak pagefile usage %.1f MB\n", report.peakWorkingSetMb,
                    report.peakPagefileMb);
+    if (report.textureMb >= 0) text += Format("  texture storage held at most %.2f MiB\n", report.textureMb);
     // A live process always holds handles and USER objects: 0 means the platform does not count them.
     auto count = [](long long value) { return value > 0 ? std::to_string(value) : std::string("n/a"); };
     text += Format("  %-24s %9s %9s\n", "resources", "before", "after");
@@ -129,6 +130,7 @@ std::string FormatBenchJson(const BenchReport& report) {
     if (!report.glCalls.empty()) {
         text += JsonSummary("gl_calls", SummariseTimings(report.glCalls)) + ",";
         text += Format("\"accum_calls_per_frame\":%.0f,", SummariseTimings(report.accumCalls).median);
+        text += Format("\"copied_pixels_per_frame\":%.0f,", SummariseTimings(report.copiedPixels).median);
         for (const auto& function : report.glCallsByFunction)
             text += Format("\"gl_calls_%s\":%llu,", function.first.c_str(), function.second);
     }
@@ -136,6 +138,7 @@ std::string FormatBenchJson(const BenchReport& report) {
             ",\"gl_version\":" + JsonString(report.glVersion) + ",";
     text += Format("\"peak_working_set_mb\":%.2f,\"peak_pagefile_mb\":%.2f,", report.peakWorkingSetMb,
                    report.peakPagefileMb);
+    if (report.textureMb >= 0) text += Format("\"texture_mb\":%.2f,", report.textureMb);
     text += JsonCounts("before", report.before) + "," + JsonCounts("after", report.after) + "}\n";
     return text;
 }

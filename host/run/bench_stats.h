@@ -30,10 +30,13 @@ struct BenchReport {
     double cpuMsAfterFirst = -1;
     std::vector<double> glCalls;      // the plug-in's OpenGL calls in each Render; empty: not counted
     std::vector<double> accumCalls;   // of them glAccum's, in each Render
+    std::vector<double> copiedPixels;  // pixels copied from the colour buffer into textures, each Render
     std::vector<std::pair<std::string, unsigned long long>> glCallsByFunction;  // over all Renders, most first
     // GL_VENDOR, GL_RENDERER and GL_VERSION of the plug-in's context: which rasteriser drew the frames.
     std::string glVendor, glRenderer, glVersion;
     double peakWorkingSetMb = 0, peakPagefileMb = 0;
+    // The most 2-D texture storage the plug-in held at once (its own definitions); -1 not followed.
+    double textureMb = -1;
     ResourceCounts before, after;     // just before Init and just after Quit
 };
 

@@ -253,10 +253,11 @@ const OptionRow<HostOptions, OptionGroup> kOptionRows[] = {
      "driver), coarse-subpixel (GL_SUBPIXEL_BITS answers 4), size-only-modes\n"
      "(a display mode request naming a depth or a refresh rate is refused),\n"
      "software-chosen (as software-accum, and ChoosePixelFormat answers the\n"
-     "first such format that fits the request)",
+     "first such format that fits the request), proxy-refuses (a proxy\n"
+     "texture reports its size refused)",
      "config-before-init, render-thread, silent-playlist, destroy-before-quit, ignore-result, no-rate, "
      "swap-exchange, software-accum, mixed-accum, no-16bit-modes, timer-thread, timer-before-init, "
-     "no-accum, vendor-gl, coarse-subpixel, size-only-modes or software-chosen",
+     "no-accum, vendor-gl, coarse-subpixel, size-only-modes, software-chosen or proxy-refuses",
      [](const std::string& text, HostOptions& options) {
          options.quirks |= QuirkFromName(text);
          return QuirkFromName(text) != 0;

@@ -1,7 +1,11 @@
 // The bar field's camera check: the frame camera's eye in field coordinates, and the refusals that
-// make the field send every side (a mirrored model-view, a near plane not in front of the eye).
+// make the field send every side (a mirrored model-view, a near plane not in front of the eye); the
+// window rectangle the blur's passes can touch.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include "render/field_view.h"
 
 namespace {
@@ -87,6 +91,76 @@ TEST(FieldView, AMirroredModelviewOrANearPlaneBehindTheEyeSendsEverySide) {
         EXPECT_FALSE(view.known) << c.name;
         EXPECT_EQ(SideMargin(view, 0.1f, 0.01f), INFINITY) << c.name << ": no side may be left out";
     }
+}
+
+// Every corner of every bar of a history, through each of the five blur passes at one bass, lands
+// at least half a pixel inside the rectangle (or the rectangle meets the viewport's edge there): the
+// pixels whose centres the bars cover lie in it. The history's bars are random up to a tallest one.
+TEST(FieldWindowRect, HoldsEveryBarOfEveryPassOverAnglesBassesAndSizes) {
+    const float binToLevel = 0.0028571428265422583f;
+    uint32_t seed = 12345;
+    auto next = [&seed]() { return seed = seed * 1664525u + 1013904223u; };
+    const int sizes[][2] = {{640, 380}, {320, 190}, {1920, 1080}, {3840, 2160}, {200, 900}, {7, 3}};
+    double smallestShare = 1.0, largestShare = 0.0;
+    // Half a pixel inside from start to start + length, or the side at the viewport's edge.
+    auto within = [](float v, int start, int length, int size) {
+        return (start == 0 || v >= start + 0.5f) && (start + length == size || v <= start + length - 0.5f);
+    };
+    for (const auto& size : sizes)
+        for (float angle = 0.0f; angle < 360.0f; angle += 29.0f)
+            for (int bass : {0, 150, 255}) {
+                const int tallest = (int)(next() >> 24);
+                unsigned char bins[32][32];
+                for (auto& row : bins)
+                    for (unsigned char& bin : row) bin = (unsigned char)(next() % (tallest + 1));
+                bins[next() % 32][next() % 32] = (unsigned char)tallest;
+                const float pulse = std::fabs(std::sin(bass * binToLevel));
+                float fields[5];
+                for (int i = 0; i < 5; ++i) fields[i] = 45.0f - 2.0f * i * pulse;
+                const Matrix modelview = FrameModelview(angle);
+                const float low[3] = {0.15f, 0.0f, (float)(-0.15 * 31) - 0.1f};
+                const float high[3] = {(float)(0.15 * 32) + 0.1f, tallest * binToLevel * 32.0f / 15.0f, 0.0f};
+                const PixelRect rect = FieldWindowRect(modelview.m, fields, 5, 1.0f, 0.1f, size[0], size[1], low, high);
+                ASSERT_FALSE(rect.Empty());
+                ASSERT_GE(rect.x, 0);
+                ASSERT_GE(rect.y, 0);
+                ASSERT_LE(rect.x + rect.width, size[0]);
+                ASSERT_LE(rect.y + rect.height, size[1]);
+                const double share = (double)rect.width * rect.height / ((double)size[0] * size[1]);
+                smallestShare = std::min(smallestShare, share), largestShare = std::max(largestShare, share);
+                for (int i = 0; i < 5; ++i) {
+                    const Matrix clip = Perspective(fields[i], 1.0f, 0.1f, 1000.0f).Then(modelview);
+                    for (int j = 0; j < 32; ++j)
+                        for (int k = 1; k <= 32; ++k)
+                            for (int corner = 0; corner < 8; ++corner) {
+                                const float x = (float)(0.15 * k) + (corner & 1 ? 0.1f : 0.0f);
+                                const float z = (float)(-0.15 * j) - (corner & 4 ? 0.1f : 0.0f);
+                                const float y = corner & 2 ? bins[j][k - 1] * binToLevel * 32.0f / 15.0f : 0.0f;
+                                const float* m = clip.m;
+                                const float w = m[3] * x + m[7] * y + m[11] * z + m[15];
+                                const float wx = ((m[0] * x + m[4] * y + m[8] * z + m[12]) / w + 1.0f) * 0.5f * size[0];
+                                const float wy = ((m[1] * x + m[5] * y + m[9] * z + m[13]) / w + 1.0f) * 0.5f * size[1];
+                                ASSERT_TRUE(within(wx, rect.x, rect.width, size[0]) && within(wy, rect.y, rect.height, size[1]))
+                                    << angle << " " << bass << " " << wx << " " << wy;
+                            }
+                }
+            }
+    std::printf("rectangle's share of the window: %.0f %% to %.0f %%\n", 100 * smallestShare, 100 * largestShare);
+}
+
+TEST(FieldWindowRect, TheWholeViewportWhereACornerIsBehindTheNearPlaneNothingOffIt) {
+    const float fields[1] = {45.0f};
+    const float low[3] = {0.15f, 0.0f, -4.75f}, high[3] = {4.9f, 1.0f, 0.0f};
+    // The eye inside the field: corners behind it.
+    const PixelRect inside = FieldWindowRect(Translate(-2.4f, -0.5f, 2.4f).m, fields, 1, 1.0f, 0.1f, 640, 380, low, high);
+    EXPECT_EQ(inside.x, 0);
+    EXPECT_EQ(inside.y, 0);
+    EXPECT_EQ(inside.width, 640);
+    EXPECT_EQ(inside.height, 380);
+    // The field far to the side of the view.
+    const PixelRect aside = FieldWindowRect(Translate(60.0f, 0.0f, -9.6f).m, fields, 1, 1.0f, 0.1f, 640, 380, low, high);
+    EXPECT_TRUE(aside.Empty());
+    EXPECT_TRUE(FieldWindowRect(FrameModelview(0.0f).m, fields, 1, 1.0f, 0.1f, 0, 380, low, high).Empty());
 }
 
 }  // namespace
