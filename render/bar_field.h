@@ -20,6 +20,8 @@ void BarFieldReadDriverGrid();
 void BarFieldBuild();
 void BarFieldDraw();
 int BarFieldVertices();  // in the field as last built
-// Builds and draws the field once.
+#ifdef SMEARSCOPE_REFERENCE_DRAWING
+// The tests' references: the field built and drawn once, and one bar alone. Built into the tests only.
 void DrawBarField();
 void DrawBar(float x, float z, float width, float level, float alpha);
+#endif
