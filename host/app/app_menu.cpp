@@ -4,6 +4,7 @@
 #include <vector>
 #include "host/app/app_about.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_messages.h"
 #include "host/app/app_picture.h"
 #include "host/app/app_window.h"
 #include "host/base/json_log.h"

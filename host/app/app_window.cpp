@@ -6,6 +6,7 @@
 #include <string>
 #include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_messages.h"
 #include "host/app/app_menu.h"
 #include "host/app/app_picture.h"
 #include "host/app/app_tray.h"
