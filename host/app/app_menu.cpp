@@ -3,10 +3,10 @@
 #include "host/app/app_menu.h"
 #include <vector>
 #include "host/app/app_about.h"
+#include "host/app/app_end.h"
 #include "host/app/app_listen.h"
 #include "host/app/app_messages.h"
 #include "host/app/app_picture.h"
-#include "host/app/app_window.h"
 #include "host/base/json_log.h"
 #include "host/listen/listen_gain.h"
 
@@ -249,14 +249,14 @@ void OpenAppMenu(HWND window, POINT at, const char* way) {
     DestroyMenu(menu);
     --openMenus;
     JsonLine("menu_closed").Int("id", id).Write();
-    BringPictureForward();
+    BringPictureForward(window);
     if (id) RunCommand(window, id);
 }
 
 void OpenAppMenuAtPicture(HWND window, const char* way) {
     POINT at = {};
     RECT area = {};
-    HWND picture = AppPluginWindow();
+    HWND picture = PictureWindow();
     GetCursorPos(&at);
     if (picture && GetWindowRect(picture, &area) && !PtInRect(&area, at)) at = {area.left + 24, area.top + 24};
     OpenAppMenu(window, at, way);

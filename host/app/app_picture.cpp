@@ -118,6 +118,15 @@ void AskMonitor(const std::string& device) {
     monitorAsked = true;
 }
 
+HWND PictureWindow() { return picture; }
+
+void BringPictureForward(HWND appWindow) {
+    HWND window = picture.load();
+    if (!window) window = appWindow;
+    if (IsIconic(appWindow)) ShowWindow(appWindow, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
 bool PictureFilled() { return filledNow; }
 bool PictureOnTop() { return onTopNow; }
 

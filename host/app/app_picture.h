@@ -22,6 +22,12 @@ void AskOnTopToggle();
 void AskMonitor(const std::string& device);
 void AskPictureSettings();
 
+// The picture's window from PictureBegin to PictureEnd, else null. Any thread.
+HWND PictureWindow();
+// The picture in front, with the keyboard; the app's window where there is no picture yet, which
+// is also restored when minimised (main thread).
+void BringPictureForward(HWND appWindow);
+
 // What the menu shows, from any thread: as last carried out.
 bool PictureFilled();
 bool PictureOnTop();

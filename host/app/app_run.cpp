@@ -3,6 +3,7 @@
 #include "host/app/app_run.h"
 #include <windows.h>
 #include <string>
+#include "host/app/app_end.h"
 #include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
 #include "host/app/app_menu.h"
@@ -70,7 +71,6 @@ DWORD WINAPI VisualisationThread(LPVOID) {
         bool again = false;
         if (visRun.initResult == 0) {
             HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
-            SetAppPluginWindow(window);
             PictureBegin(window);
             again = RunFrames(module, window);
             // Quit stores the size the window has: the one before filling.
@@ -79,7 +79,6 @@ DWORD WINAPI VisualisationThread(LPVOID) {
         DispatchPluginMessages();
         LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
         module->Quit(module);
-        SetAppPluginWindow(nullptr);
         DispatchPluginMessages();
         if (!again) break;
     }

@@ -144,7 +144,7 @@ void RunFrames() {
     for (int frame = 1;; ++frame) {
         DispatchThreadMessages();
         PostKeys(frame);
-        SoakBeforeFrame(PluginWindow(), frame);
+        SoakBeforeFrame(hostState.options.soak, PluginWindow(), frame);
         DispatchThreadMessages();
         ReshapeBeforeFrame(frame);
         if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
@@ -198,7 +198,7 @@ bool TimerTick(bool& drew) {
     if (frame > frames.prepared && timerInitReturned) {
         frames.prepared = frame;
         PostKeys(frame);
-        SoakBeforeFrame(PluginWindow(), frame);
+        SoakBeforeFrame(hostState.options.soak, PluginWindow(), frame);
         if (PostsBeforeFrame(frame) && !TimerHostFlushPosted()) JsonLine("flush_timeout").Int("frame", frame).Write();
         ReshapeBeforeFrame(frame);
     }
@@ -302,7 +302,7 @@ void RunConfig(const std::vector<std::string>& actions, HWND runWindow) {
 
 DWORD WINAPI VisualisationThread(LPVOID) {
     windowThread = GetCurrentThreadId();
-    QuirksStartThread(module, kHostClass);
+    QuirksStartThread(module, MakeHostWindow);
     const bool dialogExpected = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit) ||
                                 hostState.options.soak.callOrder == CallOrder::ConfigDuringRun;
     InstallMessageBoxHook(dialogExpected ? module->parentWindow : nullptr);
