@@ -14,6 +14,7 @@
 #include "host/player/plugin_library.h"
 #include "host/player/plugin_thread.h"
 #include "host/player/player_window.h"
+#include "host/player/vis_loop.h"
 #include "host/base/json_log.h"
 
 namespace {
@@ -37,19 +38,6 @@ int AppFailure(int status, const std::string& reason, bool box) {
     return status;
 }
 
-// The frames until the run ends; true when it must start again (the plug-in's settings changed).
-bool RunFrames(VisModule* module, HWND window) {
-    for (int frame = 1;; ++frame) {
-        DispatchPluginMessages();
-        if (PictureBetweenFrames(window, module)) return true;
-        AppListenFill(module);
-        const int result = module->Render(module);
-        if (result != 0) return false;
-        if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
-        if (frame == visRun.options.frames || AppClosing()) return false;
-    }
-}
-
 // The size the plug-in is about to store at Quit: the window's as it ends.
 void LogQuitWindow(HWND window) {
     RECT outer = {}, client = {};
@@ -61,29 +49,51 @@ void LogQuitWindow(HWND window) {
         .Int("client_width", client.right).Int("client_height", client.bottom).Write();
 }
 
-// Runs until the user ends it; after the plug-in's settings dialog ends with OK, Quit and Init again,
-// as a player does, and the picture placed as it was.
-DWORD WINAPI VisualisationThread(LPVOID) {
-    VisModule* module = visRun.plugin.module;
-    for (int run = 1;; ++run) {
+// The app's part of the player's loop: the picture placed after Init and as asked between frames,
+// the listened spectrum before each Render; after the plug-in's settings dialog ends with OK, Quit
+// and Init again, as a player does, and the picture placed as it was.
+class AppSteps : public VisLoopSteps {
+public:
+    explicit AppSteps(VisModule* module) : module(module) {}
+    int Init(int run) override {
         visRun.initResult = module->Init(module);
         JsonLine("init").Int("result", visRun.initResult).Int("run", run).Write();
-        bool again = false;
-        if (visRun.initResult == 0) {
-            HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
-            PictureBegin(window);
-            again = RunFrames(module, window);
-            // Quit stores the size the window has: the one before filling.
-            PictureEnd(window);
-        }
-        DispatchPluginMessages();
+        return visRun.initResult;
+    }
+    void Begin() override {
+        window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
+        PictureBegin(window);
+    }
+    bool RestartBeforeFrame(int) override {
+        if (PictureBetweenFrames(window, module)) return true;
+        AppListenFill(module);
+        return false;
+    }
+    int Render(int) override { return module->Render(module); }
+    bool AfterRender(int, int result) override {
+        if (result == 0 && ++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
+        return !AppClosing();
+    }
+    // Quit stores the size the window has: the one before filling.
+    void End() override { PictureEnd(window); }
+    void Quit() override {
         LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
         module->Quit(module);
-        DispatchPluginMessages();
-        if (!again) break;
     }
+
+private:
+    VisModule* module;
+    HWND window = nullptr;
+};
+
+// Runs until the user ends it.
+DWORD WINAPI VisualisationThread(LPVOID) {
+    AppSteps steps(visRun.plugin.module);
+    VisLoopLimits limits;
+    limits.frames = visRun.options.frames;
+    RunVisualisationLoop(steps, limits);
     // A menu open on the main thread would hold the app after the picture has gone.
-    PostMessageA(module->parentWindow, WM_CANCELMODE, 0, 0);
+    PostMessageA(visRun.plugin.module->parentWindow, WM_CANCELMODE, 0, 0);
     return 0;
 }
 
