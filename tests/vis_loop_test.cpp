@@ -20,9 +20,9 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // Quit posts one message to the probe.
 class RecordingSteps : public VisLoopSteps {
 public:
-    RecordingSteps(HWND probe, int initResult, int answerFrame, int answer, int endAfter, int restartAt)
+    RecordingSteps(HWND probe, int initResult, int answerFrame, int answer, int endAfter, int restartAt, int again)
         : probe(probe), initResult(initResult), answerFrame(answerFrame), answer(answer), endAfter(endAfter),
-          restartAt(restartAt) {}
+          restartAt(restartAt), again(again) {}
     std::string calls;
 
     int Init(int r) override {
@@ -43,10 +43,11 @@ public:
         calls += "Q";
         PostMessageA(probe, kPosted, 0, 0);
     }
+    bool AgainAfterQuit() override { return again-- > 0; }
 
 private:
     HWND probe;
-    int run = 0, initResult, answerFrame, answer, endAfter, restartAt;
+    int run = 0, initResult, answerFrame, answer, endAfter, restartAt, again;
 };
 
 }  // namespace
@@ -56,18 +57,19 @@ TEST(VisLoop, CallsInAPlayersOrderAndEndsWhereTheRunEnds) {
         const char* name;
         int frames;
         bool rendersPastOne;
-        int initResult, answerFrame, answer, endAfter, restartAt;
+        int initResult, answerFrame, answer, endAfter, restartAt, again;
         const char* calls;
         int runs;
     };
     const Case cases[] = {
-        {"N frames", 3, false, 0, 0, 0, 0, 0, "I1bRmRmRemQm", 1},
-        {"Render answers 1", 0, false, 0, 2, 1, 0, 0, "I1bRmRemQm", 1},
-        {"1 passed over", 3, true, 0, 2, 1, 0, 0, "I1bRmRmRemQm", 1},
-        {"a result outside the contract", 0, true, 0, 2, 5, 0, 0, "I1bRmRemQm", 1},
-        {"the caller's own end", 0, false, 0, 0, 0, 2, 0, "I1bRmRemQm", 1},
-        {"Init fails", 3, false, 1, 0, 0, 0, 0, "I1Qm", 1},
-        {"a restart before frame 2", 2, false, 0, 0, 0, 0, 2, "I1bRmeQmI2bRmRemQm", 2},
+        {"N frames", 3, false, 0, 0, 0, 0, 0, 0, "I1bRmRmRemQm", 1},
+        {"Render answers 1", 0, false, 0, 2, 1, 0, 0, 0, "I1bRmRemQm", 1},
+        {"1 passed over", 3, true, 0, 2, 1, 0, 0, 0, "I1bRmRmRemQm", 1},
+        {"a result outside the contract", 0, true, 0, 2, 5, 0, 0, 0, "I1bRmRemQm", 1},
+        {"the caller's own end", 0, false, 0, 0, 0, 2, 0, 0, "I1bRmRemQm", 1},
+        {"Init fails", 3, false, 1, 0, 0, 0, 0, 0, "I1Qm", 1},
+        {"a restart before frame 2", 2, false, 0, 0, 0, 0, 2, 0, "I1bRmeQmI2bRmRemQm", 2},
+        {"again after Quit, once", 0, false, 0, 1, 1, 0, 0, 1, "I1bRemQmI2bRemQm", 2},
     };
     WNDCLASSA probeClass = {};
     probeClass.lpfnWndProc = ProbeProc;
@@ -78,7 +80,7 @@ TEST(VisLoop, CallsInAPlayersOrderAndEndsWhereTheRunEnds) {
                                probeClass.hInstance, nullptr);
     ASSERT_TRUE(probe);
     for (const Case& c : cases) {
-        RecordingSteps steps(probe, c.initResult, c.answerFrame, c.answer, c.endAfter, c.restartAt);
+        RecordingSteps steps(probe, c.initResult, c.answerFrame, c.answer, c.endAfter, c.restartAt, c.again);
         probeCalls = &steps.calls;
         VisLoopLimits limits;
         limits.frames = c.frames;

@@ -80,19 +80,6 @@ bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DA
     return a.nFileSizeLow == b.nFileSizeLow && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
-// The dialog on this thread, owned by the app's window, while the picture waits. The plug-in writes
-// its settings file on OK alone: a file written since is a confirmed dialog.
-bool RunPictureSettings(VisModule* module) {
-    WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
-    const bool existed = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &before);
-    JsonLine("picture_settings").Write();
-    module->Config(module);
-    const bool written = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &after) &&
-                         (!existed || !SameStamp(before, after));
-    JsonLine("picture_settings_closed").Bool("restart", written).Write();
-    return written;
-}
-
 }  // namespace
 
 void PictureStart(const AppSettings& kept, bool fillScreen, const std::string& appSettingsPath,
@@ -151,6 +138,19 @@ void PictureBegin(HWND window) {
     if (state.kept.onTop) ApplyOnTop(window);
     if (!state.kept.monitor.empty() && ListMonitors().size() > 1) MoveToMonitor(window, state.kept.monitor);
     if (state.wantFill) SetFill(window, true);
+}
+
+// The dialog on this thread, owned by the app's window, while the picture waits. The plug-in writes
+// its settings file on OK alone: a file written since is a confirmed dialog.
+bool RunPictureSettings(VisModule* module) {
+    WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
+    const bool existed = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &before);
+    JsonLine("picture_settings").Write();
+    module->Config(module);
+    const bool written = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &after) &&
+                         (!existed || !SameStamp(before, after));
+    JsonLine("picture_settings_closed").Bool("restart", written).Write();
+    return written;
 }
 
 bool PictureBetweenFrames(HWND window, VisModule* module) {

@@ -41,6 +41,8 @@ void PictureBegin(HWND window);
 // Between frames: what was asked. True when the run must restart: the plug-in's settings dialog
 // ended with OK, and a player then quits and starts the visualisation again.
 bool PictureBetweenFrames(HWND window, VisModule* module);
+// On the visualisation thread between runs: the plug-in's settings dialog; true when it ended with OK.
+bool RunPictureSettings(VisModule* module);
 // Before Quit: the window back as the plug-in should store it (the fill is taken up again by the
 // next PictureBegin).
 void PictureEnd(HWND window);

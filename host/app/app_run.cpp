@@ -25,8 +25,9 @@ const DWORD kHandOverWaitMs = 10000;
 struct VisRun {
     AppOptions options;
     PluginLibrary plugin;
-    int framesDrawn = 0;
+    int framesDrawn = 0;       // over every run
     int initResult = 0;
+    bool failedStart = false;  // the last run's start failed
 };
 VisRun visRun;
 
@@ -49,15 +50,29 @@ void LogQuitWindow(HWND window) {
         .Int("client_width", client.right).Int("client_height", client.bottom).Write();
 }
 
+// The way back from a failed start, in the app's own box: the plug-in's dialog; true when it was
+// confirmed, and the run is tried again.
+bool OfferPictureSettings(VisModule* module) {
+    JsonLine("app_box").Str("title", "Smearscope").Write();
+    const bool yes = MessageBoxA(nullptr, "The picture could not start. Open Picture settings?", "Smearscope",
+                                 MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+    JsonLine("start_failed_box").Bool("settings", yes).Write();
+    return yes && RunPictureSettings(module);
+}
+
 // The app's part of the player's loop: the picture placed after Init and as asked between frames,
 // the listened spectrum before each Render; after the plug-in's settings dialog ends with OK, Quit
-// and Init again, as a player does, and the picture placed as it was.
+// and Init again, as a player does, and the picture placed as it was. A start fails when Init
+// answers otherwise than 0 or the run's first Render ends it (the plug-in's box said why), unless
+// the user ended it.
 class AppSteps : public VisLoopSteps {
 public:
     explicit AppSteps(VisModule* module) : module(module) {}
     int Init(int run) override {
+        runFrames = 0;
         visRun.initResult = module->Init(module);
         JsonLine("init").Int("result", visRun.initResult).Int("run", run).Write();
+        visRun.failedStart = visRun.initResult != 0;
         return visRun.initResult;
     }
     void Begin() override {
@@ -71,7 +86,12 @@ public:
     }
     int Render(int) override { return module->Render(module); }
     bool AfterRender(int, int result) override {
-        if (result == 0 && ++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
+        if (result == 0) {
+            ++runFrames;
+            if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
+        } else if (runFrames == 0 && !AppClosing()) {
+            visRun.failedStart = true;
+        }
         return !AppClosing();
     }
     // Quit stores the size the window has: the one before filling.
@@ -80,10 +100,12 @@ public:
         LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
         module->Quit(module);
     }
+    bool AgainAfterQuit() override { return visRun.failedStart && OfferPictureSettings(module); }
 
 private:
     VisModule* module;
     HWND window = nullptr;
+    int runFrames = 0;
 };
 
 // Runs until the user ends it.
@@ -121,10 +143,10 @@ int RunLoaded(HWND appWindow) {
     PumpUntilEnded(thread);
     CloseHandle(thread);
     AppListenStop();
-    if (visRun.initResult != 0)
-        return AppFailure(kAppPluginFailed, "the plug-in's Init returned " + std::to_string(visRun.initResult), true);
-    // The plug-in's start failed: its box said why, and its first Render ended the run.
-    if (visRun.framesDrawn == 0 && !AppClosing())
+    // The user answered No, or left the dialog: the box said it could not start.
+    if (visRun.failedStart && visRun.initResult != 0)
+        return AppFailure(kAppPluginFailed, "the plug-in's Init returned " + std::to_string(visRun.initResult), false);
+    if (visRun.failedStart)
         return AppFailure(kAppPluginFailed, "the visualisation ended before its first frame", false);
     return kAppDone;
 }

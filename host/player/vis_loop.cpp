@@ -31,6 +31,6 @@ int RunVisualisationLoop(VisLoopSteps& steps, const VisLoopLimits& limits) {
         DispatchPluginMessages();
         steps.Quit();
         DispatchPluginMessages();
-        if (!again) return run;
+        if (!again && !steps.AgainAfterQuit()) return run;
     }
 }

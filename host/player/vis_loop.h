@@ -20,6 +20,9 @@ public:
     // After the last frame of a run that started, before Quit.
     virtual void End() {}
     virtual void Quit() = 0;
+    // After Quit of a run that ended without a restart: true starts it again (the app's way back
+    // after a failed start).
+    virtual bool AgainAfterQuit() { return false; }
 };
 
 struct VisLoopLimits {
