@@ -18,7 +18,7 @@ struct PictureState {
 };
 PictureState state;
 
-std::atomic<bool> fillAsked{false}, onTopAsked{false}, settingsAsked{false}, monitorAsked{false};
+std::atomic<bool> fillAsked{false}, onTopAsked{false}, settingsAsked{false}, monitorAsked{false}, keyboardAsked{false};
 std::mutex askLock;
 std::string askedMonitor;  // under askLock
 
@@ -76,6 +76,17 @@ void MoveToMonitor(HWND window, const std::string& device) {
     if (filled) SetFill(window, true);
 }
 
+// NOTE: a window gets the keyboard (SetFocus) only from its own thread; asked from the main thread
+// after one of its menus or boxes, the picture came forward but its keys went nowhere.
+// HACK: Wine hands the X window the keyboard only when the focus changes, and a menu of another
+// thread never took it from the picture: the focus is taken off and given back.
+void GiveKeyboard(HWND window) {
+    SetForegroundWindow(window);
+    if (GetFocus() == window) SetFocus(nullptr);
+    SetFocus(window);
+    JsonLine("keyboard").Bool("focus", GetFocus() == window).Write();
+}
+
 bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
     return a.nFileSizeLow == b.nFileSizeLow && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
@@ -99,6 +110,7 @@ void PictureStart(const AppSettings& kept, bool fillScreen, const std::string& a
 void AskFillToggle() { fillAsked = !fillAsked; }
 void AskOnTopToggle() { onTopAsked = !onTopAsked; }
 void AskPictureSettings() { settingsAsked = true; }
+void AskPictureKeyboard() { keyboardAsked = true; }
 void AskMonitor(const std::string& device) {
     std::lock_guard<std::mutex> hold(askLock);
     askedMonitor = device;
@@ -112,6 +124,7 @@ void BringPictureForward(HWND appWindow) {
     if (!window) window = appWindow;
     if (IsIconic(appWindow)) ShowWindow(appWindow, SW_RESTORE);
     SetForegroundWindow(window);
+    if (window != appWindow) AskPictureKeyboard();
 }
 
 bool PictureFilled() { return filledNow; }
@@ -154,7 +167,11 @@ bool RunPictureSettings(VisModule* module) {
 }
 
 bool PictureBetweenFrames(HWND window, VisModule* module) {
-    if (settingsAsked.exchange(false) && RunPictureSettings(module)) return true;
+    if (settingsAsked.exchange(false)) {
+        if (RunPictureSettings(module)) return true;
+        keyboardAsked = true;
+    }
+    if (keyboardAsked.exchange(false) && window) GiveKeyboard(window);
     if (fillAsked.exchange(false)) {
         SetFill(window, !state.fill.filled);
         state.kept.fill = state.fill.filled;

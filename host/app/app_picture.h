@@ -21,11 +21,13 @@ void AskFillToggle();
 void AskOnTopToggle();
 void AskMonitor(const std::string& device);
 void AskPictureSettings();
+// The keyboard back to the picture, after a menu or box of the app has closed.
+void AskPictureKeyboard();
 
 // The picture's window from PictureBegin to PictureEnd, else null. Any thread.
 HWND PictureWindow();
-// The picture in front, with the keyboard; the app's window where there is no picture yet, which
-// is also restored when minimised (main thread).
+// The picture in front, and the keyboard asked for it; the app's window where there is no picture
+// yet, which is also restored when minimised (main thread).
 void BringPictureForward(HWND appWindow);
 
 // What the menu shows, from any thread: as last carried out.

@@ -2,7 +2,6 @@
 // notification icon and the menu. It has no area of its own; activating it brings the picture
 // forward (not while a menu is open), minimising it hides the picture.
 #include "host/app/app_window.h"
-#include <atomic>
 #include <string>
 #include "host/app/app_end.h"
 #include "host/app/app_listen.h"
@@ -76,6 +75,7 @@ void FollowMinimise(WPARAM sizeType) {
 DWORD WINAPI ShowNoticeBox(LPVOID text) {
     MessageBoxA(nullptr, (const char*)text, "Smearscope", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     delete[] (char*)text;
+    AskPictureKeyboard();
     return 0;
 }
 
@@ -112,7 +112,10 @@ bool OtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESU
         // Picked in the taskbar or with Alt-Tab: the picture is what the user wants in front. A
         // menu of this window activates it too, and would close at once.
         if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) || AppMenuOpen()) return false;
-        if (HWND picture = PictureWindow()) SetForegroundWindow(picture);
+        if (HWND picture = PictureWindow()) {
+            SetForegroundWindow(picture);
+            AskPictureKeyboard();
+        }
         return true;
     case WM_SIZE:
         FollowMinimise(wParam);
