@@ -159,14 +159,15 @@ def keys_after_menus(app):
     off = (screen[0] - 4, screen[1] - 4) if x + w < screen[0] - 4 or y + h < screen[1] - 4 else (2, 2)
     xdotool("mousemove", *off)
     for round_ in ("first", "second"):
+        # The X server's side of the keyboard given back, which the typed keys follow.
+        bounded("the X focus on the picture (%s time)" % round_, lambda: xdotool("getwindowfocus") == picture[:1], 10)
         open_menu(app, "M typed, %s time" % round_, press("m"))
         start = len(app.log)
         xdotool("key", "Escape")
         app.wait("the menu closed by Escape (%s time)" % round_, lambda l: l["event"] == "menu_closed", start)
         app.wait("the keyboard back to the picture (%s time)" % round_,
                  lambda l: l["event"] == "keyboard" and l["focus"], start)
-        # The X server's side of it, which the typed keys follow.
-        bounded("the X focus on the picture (%s time)" % round_, lambda: xdotool("getwindowfocus") == picture[:1], 10)
+    bounded("the X focus on the picture (after the menus)", lambda: xdotool("getwindowfocus") == picture[:1], 10)
     gain = [l["gain"] for l in app.log if l["event"] == "listen_gain"]
     start = len(app.log)
     press("KP_Add")()

@@ -7,6 +7,15 @@
 
 namespace {
 
+struct Case {
+    const char* name;
+    int frames;
+    bool rendersPastOne;
+    int initResult, answerFrame, answer, endAfter, restartAt, again;
+    const char* calls;
+    int runs;
+};
+
 const UINT kPosted = WM_APP + 1;
 std::string* probeCalls = nullptr;
 
@@ -18,49 +27,35 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // "I" and the run's number for Init, "b" Begin, "R" Render, "e" End, "Q" Quit; each Render and
 // Quit posts one message to the probe.
-class RecordingSteps : public VisLoopSteps {
-public:
-    RecordingSteps(HWND probe, int initResult, int answerFrame, int answer, int endAfter, int restartAt, int again)
-        : probe(probe), initResult(initResult), answerFrame(answerFrame), answer(answer), endAfter(endAfter),
-          restartAt(restartAt), again(again) {}
-    std::string calls;
-
+struct RecordingSteps : VisLoopSteps {
+    RecordingSteps(HWND probe, const Case& c) : probe(probe), c(c), again(c.again) {}
     int Init(int r) override {
-        run = r;
-        calls += "I" + std::to_string(run);
-        return initResult;
+        calls += "I" + std::to_string(run = r);
+        return c.initResult;
     }
     void Begin() override { calls += "b"; }
-    bool RestartBeforeFrame(int frame) override { return run == 1 && frame == restartAt; }
+    bool RestartBeforeFrame(int frame) override { return run == 1 && frame == c.restartAt; }
     int Render(int frame) override {
         calls += "R";
         PostMessageA(probe, kPosted, 0, 0);
-        return frame == answerFrame ? answer : 0;
+        return frame == c.answerFrame ? c.answer : 0;
     }
-    bool AfterRender(int frame, int) override { return frame != endAfter; }
+    bool AfterRender(int frame, int) override { return frame != c.endAfter; }
     void End() override { calls += "e"; }
     void Quit() override {
         calls += "Q";
         PostMessageA(probe, kPosted, 0, 0);
     }
     bool AgainAfterQuit() override { return again-- > 0; }
-
-private:
     HWND probe;
-    int run = 0, initResult, answerFrame, answer, endAfter, restartAt, again;
+    const Case& c;
+    int run = 0, again;
+    std::string calls;
 };
 
 }  // namespace
 
 TEST(VisLoop, CallsInAPlayersOrderAndEndsWhereTheRunEnds) {
-    struct Case {
-        const char* name;
-        int frames;
-        bool rendersPastOne;
-        int initResult, answerFrame, answer, endAfter, restartAt, again;
-        const char* calls;
-        int runs;
-    };
     const Case cases[] = {
         {"N frames", 3, false, 0, 0, 0, 0, 0, 0, "I1bRmRmRemQm", 1},
         {"Render answers 1", 0, false, 0, 2, 1, 0, 0, 0, "I1bRmRemQm", 1},
@@ -80,12 +75,9 @@ TEST(VisLoop, CallsInAPlayersOrderAndEndsWhereTheRunEnds) {
                                probeClass.hInstance, nullptr);
     ASSERT_TRUE(probe);
     for (const Case& c : cases) {
-        RecordingSteps steps(probe, c.initResult, c.answerFrame, c.answer, c.endAfter, c.restartAt, c.again);
+        RecordingSteps steps(probe, c);
         probeCalls = &steps.calls;
-        VisLoopLimits limits;
-        limits.frames = c.frames;
-        limits.rendersPastOne = c.rendersPastOne;
-        EXPECT_EQ(RunVisualisationLoop(steps, limits), c.runs) << c.name;
+        EXPECT_EQ(RunVisualisationLoop(steps, VisLoopLimits{c.frames, c.rendersPastOne}), c.runs) << c.name;
         EXPECT_EQ(steps.calls, c.calls) << c.name;
     }
     probeCalls = nullptr;

@@ -171,7 +171,6 @@ bool PictureBetweenFrames(HWND window, VisModule* module) {
         if (RunPictureSettings(module)) return true;
         keyboardAsked = true;
     }
-    if (keyboardAsked.exchange(false) && window) GiveKeyboard(window);
     if (fillAsked.exchange(false)) {
         SetFill(window, !state.fill.filled);
         state.kept.fill = state.fill.filled;
@@ -192,6 +191,8 @@ bool PictureBetweenFrames(HWND window, VisModule* module) {
         state.kept.monitor = device;
         Keep();
     }
+    // Last: the window as the menu left it, then the keyboard.
+    if (keyboardAsked.exchange(false) && window) GiveKeyboard(window);
     return false;
 }
 
