@@ -186,6 +186,7 @@ void BarFieldDraw() {
     if (fieldIndexCount > 0) DrawBars(fieldVertices, fieldIndices, fieldIndexCount);
 }
 
+#ifdef SMEARSCOPE_REFERENCE_DRAWING
 void DrawBarField() {
     BarFieldBuild();
     BarFieldDraw();
@@ -199,3 +200,4 @@ void DrawBar(float x, float z, float width, float level, float alpha) {
     WriteBar(out, FieldView(), x, z, width, level, alpha);
     DrawBars(bar, indices, (int)(out.index - indices));
 }
+#endif

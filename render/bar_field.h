@@ -23,6 +23,8 @@ int BarFieldVertices();  // in the field as last built
 // The box that holds the field as last built: every bar's foot, as tall as its tallest bar (the
 // history's highest bin, not the loudest possible). False while it is empty (no history yet).
 bool BarFieldBounds(float low[3], float high[3]);
-// Builds and draws the field once.
+#ifdef SMEARSCOPE_REFERENCE_DRAWING
+// The tests' references: the field built and drawn once, and one bar alone. Built into the tests only.
 void DrawBarField();
 void DrawBar(float x, float z, float width, float level, float alpha);
+#endif

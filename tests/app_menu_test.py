@@ -4,7 +4,7 @@
 # icon (the system menu: app_test.cpp), found as a pop-up window where the app logged its items, the
 # items clicked: the gain, fill, keep on top, and a switch to the second sink while running, heard in
 # the app's spectrum lines; a second start with the same user folder hands over to the first and
-# ends with status 0; Exit.
+# ends with status 0; keys typed reach the picture after a menu closed; Exit.
 #   app_menu_test.py BIN_DIR   (environment: WINE, DISPLAY; SMEARSCOPE_PULSE_RUNTIME as for
 #                               listen_test.py, else a private server)
 import configparser
@@ -155,6 +155,44 @@ def tray_icon_shown():
            tile >= 20 and green >= 4)
 
 
+def press(key):
+    """A key as the user types it: to whatever window has the keyboard, no window activated."""
+    return lambda: xdotool("key", key)
+
+
+def keys_after_menus(app):
+    """After a menu of the app closes, the picture has the keyboard again, with no click and the
+    pointer off the picture: M opens the menu, Escape closes it, then M and + reach the picture."""
+    items, _ = open_menu(app, "M to leave the fill", press_in_picture("m"))
+    if "Fill the screen" not in items:
+        return
+    start = len(app.log)
+    click(items["Fill the screen"])
+    app.wait("the fill left", lambda l: l["event"] == "fill" and not l["on"], start)
+    picture = xdotool("search", "--onlyvisible", "--name", PICTURE)
+    screen = tuple(int(v) for v in xdotool("getdisplaygeometry"))
+    if not expect("the picture and the screen: %s %s" % (picture, screen), picture and len(screen) == 2):
+        return
+    x, y, w, h = geometry(picture[0])
+    off = (screen[0] - 4, screen[1] - 4) if x + w < screen[0] - 4 or y + h < screen[1] - 4 else (2, 2)
+    xdotool("mousemove", *off)
+    for round_ in ("first", "second"):
+        # The X server's side of the keyboard given back, which the typed keys follow.
+        bounded("the X focus on the picture (%s time)" % round_, lambda: xdotool("getwindowfocus") == picture[:1], 10)
+        open_menu(app, "M typed, %s time" % round_, press("m"))
+        start = len(app.log)
+        xdotool("key", "Escape")
+        app.wait("the menu closed by Escape (%s time)" % round_, lambda l: l["event"] == "menu_closed", start)
+        app.wait("the keyboard back to the picture (%s time)" % round_,
+                 lambda l: l["event"] == "keyboard" and l["focus"], start)
+    bounded("the X focus on the picture (after the menus)", lambda: xdotool("getwindowfocus") == picture[:1], 10)
+    gain = [l["gain"] for l in app.log if l["event"] == "listen_gain"]
+    start = len(app.log)
+    press("KP_Add")()
+    app.wait("the gain up by the keypad's + typed", lambda l: l["event"] == "listen_gain" and l["gain"] > (gain[-1] if gain else 1),
+             start)
+
+
 def kept(folder, section, key):
     ini = configparser.ConfigParser(interpolation=None)
     ini.read(os.path.join(folder, "smearscope-app.ini"), encoding="latin-1")
@@ -244,6 +282,8 @@ def drive(folder, bin_):
         lt.read_log(os.path.join(app.folder, "second.jsonl"), lines, 0)
         expect("the second start told the first and ended with 0, not %s: %s" % (status, lines),
                status == 0 and handed >= 0 and [l["event"] for l in lines] == ["hand_over"] and lines[0]["told"])
+
+        keys_after_menus(app)
 
         items, _ = open_menu(app, "M to exit", press_in_picture("m"))
         if "Exit" in items:

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "host/app/app_messages.h"
 #include "resources/resource.h"
 #include "tests/bench.h"
 #include "tests/bench_settings.h"
@@ -119,19 +120,53 @@ SIZE ClientSize(HWND window) {
     return {client.right, client.bottom};
 }
 
-// A start that fails shows its box as a real window; the test reads and answers it there.
+// The box of this title, once shown: its text, and the button pressed; false when none came.
+bool AnswerBox(const PROCESS_INFORMATION& process, const char* title, UINT button, std::string& text) {
+    HWND box = WaitForWindow(process, "#32770", title);
+    if (!box) return false;
+    char said[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, said, sizeof(said));
+    text = said;
+    return PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button)) &&
+           WaitFor([&] { return !IsWindow(box); });
+}
+
+// The plug-in's settings dialog (a box of no title), full screen ticked or not as a click leaves
+// it (the check, then its notification), then OK.
+bool AnswerDialog(const PROCESS_INFORMATION& process, bool fullscreen) {
+    HWND dialog = WaitForWindow(process, "#32770", "");
+    if (!dialog) return false;
+    HWND box = GetDlgItem(dialog, IDC_FULLSCREEN);
+    SendMessageA(box, BM_SETCHECK, fullscreen ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FULLSCREEN, BN_CLICKED), (LPARAM)box);
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+}
+
+// A start that fails shows its box as a real window; the test reads and answers it there. Then the
+// app offers Picture settings in a box of its own: No ends it, Yes and a dialog that starts the
+// picture go on. So does a restart that Picture settings asks for during a run.
 TEST(App, FailedStartShowsItsBoxAndEndsWithOneLogLineAndStatus2) {
     struct Case {
         const char* name;
         std::string settings;
+        std::vector<std::string> arguments;
         bool programAlone;      // smearscope.exe copied alone: no plug-in beside it
+        bool fullscreenInRun;   // Picture settings during a run tick full screen
         const char* boxTitle;
         const char* boxText;    // the box's text starts with this
+        UINT offerAnswer;       // to "Open Picture settings?"; 0: no offer comes
+        DWORD status;
+        int firstFrames;
     };
+    const std::string fullscreen = SettingsFileText({"fullscreen=1"});
+    const char* refused = "Cannot Change to Fullscreen.\nCheck the config.";
     const Case cases[] = {
-        {"full screen refused", SettingsFileText({"fullscreen=1"}), false, "ERROR",
-         "Cannot Change to Fullscreen.\nCheck the config."},
-        {"no plug-in", "", true, "Smearscope", "vis_Smearscope.dll is missing beside smearscope.exe"},
+        {"full screen refused", fullscreen, {}, false, false, "ERROR", refused, IDNO, 2, 0},
+        {"full screen refused, windowed in Picture settings", fullscreen, {"--frames", "3"}, false, false, "ERROR",
+         refused, IDYES, 0, 1},
+        {"full screen ticked in Picture settings during a run", "", {}, false, true, "ERROR", refused, IDNO, 2, 1},
+        {"no plug-in", "", {}, true, false, "Smearscope", "vis_Smearscope.dll is missing beside smearscope.exe", 0, 2,
+         0},
     };
     for (const Case& c : cases) {
         if (!c.programAlone && (std::getenv("SMEARSCOPE_DISPLAY_16BIT") || std::getenv("SMEARSCOPE_DISPLAY_24BIT")))
@@ -139,29 +174,36 @@ TEST(App, FailedStartShowsItsBoxAndEndsWithOneLogLineAndStatus2) {
         BenchOptions options;
         options.app = true;
         options.settingsFile = c.settings;
-        std::string boxText;
-        bool answered = false;
+        std::string boxText, offerText;
+        bool answered = false, offered = false, dialogAnswered = false;
         if (c.programAlone)
             options.prepare = [&](const std::string& folder) {
                 CreateDirectoryA((folder + "\\program").c_str(), nullptr);
                 CopyFileA((ExeFolder() + "\\smearscope.exe").c_str(), (folder + "\\program\\smearscope.exe").c_str(), FALSE);
                 options.program = folder + "\\program\\smearscope.exe";
             };
-        options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string&) {
-            HWND box = WaitForWindow(process, "#32770", c.boxTitle);
-            if (!box) return;
-            char text[512] = {};
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-            boxText = text;
-            answered = PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+        options.whileRunning = [&](const PROCESS_INFORMATION& process, const std::string& folder) {
+            if (c.fullscreenInRun) {
+                HWND appWindow = WaitForWindow(process, kAppClass);
+                if (!appWindow || !WaitFor([&] { return LogHas(folder, "first_frame"); })) return;
+                // As a second start with --config hands over to it.
+                PostMessageA(appWindow, kAppHandOverMessage, 1, 0);
+                if (!AnswerDialog(process, true)) return;
+            }
+            answered = AnswerBox(process, c.boxTitle, IDOK, boxText);
+            if (answered && c.offerAnswer) offered = AnswerBox(process, "Smearscope", c.offerAnswer, offerText);
+            if (offered && c.offerAnswer == IDYES) dialogAnswered = AnswerDialog(process, false);
         };
-        BenchRun run = RunBench({}, options);
+        BenchRun run = RunBench(c.arguments, options);
         ASSERT_TRUE(answered) << c.name << ": no box titled " << c.boxTitle << "\n" << run.Describe();
         EXPECT_EQ(boxText.rfind(c.boxText, 0), 0u) << c.name << ": " << boxText;
+        EXPECT_EQ(offered, c.offerAnswer != 0) << c.name << "\n" << run.Describe();
+        EXPECT_EQ(offerText, c.offerAnswer ? "The picture could not start. Open Picture settings?" : "") << c.name;
+        EXPECT_EQ(dialogAnswered, c.offerAnswer == IDYES) << c.name;
         EXPECT_FALSE(run.timedOut) << c.name;
-        EXPECT_EQ(run.exitCode, 2u) << c.name << "\n" << run.Describe();
-        EXPECT_EQ(run.Count("failure"), 1) << c.name << "\n" << run.Describe();
-        EXPECT_EQ(run.Count("first_frame"), 0) << c.name;
+        EXPECT_EQ(run.exitCode, c.status) << c.name << "\n" << run.Describe();
+        EXPECT_EQ(run.Count("failure"), c.status == 2 ? 1 : 0) << c.name << "\n" << run.Describe();
+        EXPECT_EQ(run.Count("first_frame"), c.firstFrames) << c.name;
     }
 }
 

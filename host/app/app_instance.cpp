@@ -2,6 +2,7 @@
 // its path) and publishes its window in a small named memory block; a later start finds the
 // window there, lets it take the foreground, and asks it to come forward.
 #include "host/app/app_instance.h"
+#include "host/app/app_messages.h"
 #include <cstdint>
 #include <cstdio>
 #include "host/base/json_log.h"

@@ -4,10 +4,6 @@
 #include <windows.h>
 #include <string>
 
-// Sent to the running app's window by a later start: wParam 1 asks for the plug-in's settings
-// (--config), 0 for the picture in front.
-const UINT kAppHandOverMessage = WM_APP + 0x27;
-
 // True when this start is the folder's first; it then owns it until the process ends.
 bool ClaimUserFolder(const std::string& folder);
 // The first start's window, for later starts to find (null when it goes).

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include "host/app/app_messages.h"
 #include "host/app/app_paths.h"
 #include "host/base/json_log.h"
 #include "host/listen/audio_devices.h"

@@ -9,11 +9,6 @@
 #include "host/listen/device_match.h"
 #include "plugin/vis_module.h"
 
-// Sent to the app's window when what its title says has changed (the gain, the microphone notice).
-const UINT kAppListenStatusChanged = WM_APP + 0x25;
-// Sent to the app's window once a run when a recording device stands in: the notice to tell.
-const UINT kAppMicrophoneNotice = WM_APP + 0x28;
-
 // Starts capturing: the device of --device, else the one kept in the app's settings file, else the
 // default output (loopback; the recording device where loopback is refused), followed when it
 // changes; at the gain kept there. A --device is kept for the next start. With `logSpectrum`

@@ -3,9 +3,10 @@
 #include "host/app/app_menu.h"
 #include <vector>
 #include "host/app/app_about.h"
+#include "host/app/app_end.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_messages.h"
 #include "host/app/app_picture.h"
-#include "host/app/app_window.h"
 #include "host/base/json_log.h"
 #include "host/listen/listen_gain.h"
 
@@ -44,11 +45,12 @@ void Normal(HWND window, WPARAM key) {
     PostMessageA(window, kAppListenStatusChanged, 0, 0);
 }
 
-// A box of the app's own; the picture goes on drawing behind it.
+// A box of the app's own; the picture goes on drawing behind it, and has the keyboard again after.
 // Without an owner: the app's own window has no area to centre a box on.
-void Tell(const char* title, const std::string& text) {
+void Tell(HWND window, const char* title, const std::string& text) {
     JsonLine("app_box").Str("title", title).Write();
     MessageBoxA(nullptr, text.c_str(), title, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+    BringPictureForward(window);
 }
 
 // One table: the menu's items in their order, the keys in the picture, and "Keys...".
@@ -65,9 +67,9 @@ const AppCommand kAppCommands[] = {
     {Row::Command, "Keep on top", nullptr, {}, [](HWND, WPARAM) { AskOnTopToggle(); }, PictureOnTop},
     {Row::Separator, nullptr, nullptr, {}, nullptr, nullptr},
     {Row::Command, "Picture settings...", nullptr, {}, [](HWND, WPARAM) { AskPictureSettings(); }, nullptr},
-    {Row::Command, "Keys...", nullptr, {}, [](HWND, WPARAM) { Tell("Smearscope keys", AppKeysText()); }, nullptr},
+    {Row::Command, "Keys...", nullptr, {}, [](HWND w, WPARAM) { Tell(w, "Smearscope keys", AppKeysText()); }, nullptr},
     {Row::Command, "About Smearscope", nullptr, {},
-     [](HWND, WPARAM) { Tell("About Smearscope", AboutText(userFolder, logPath)); }, nullptr},
+     [](HWND w, WPARAM) { Tell(w, "About Smearscope", AboutText(userFolder, logPath)); }, nullptr},
     {Row::Separator, nullptr, nullptr, {}, nullptr, nullptr},
     {Row::Command, "Exit", "Esc", {VK_ESCAPE}, [](HWND, WPARAM) { RequestAppClose(); }, nullptr},
     {Row::KeyOnly, "This menu", "M or the menu key", {'M', VK_APPS},
@@ -248,14 +250,14 @@ void OpenAppMenu(HWND window, POINT at, const char* way) {
     DestroyMenu(menu);
     --openMenus;
     JsonLine("menu_closed").Int("id", id).Write();
-    BringPictureForward();
+    BringPictureForward(window);
     if (id) RunCommand(window, id);
 }
 
 void OpenAppMenuAtPicture(HWND window, const char* way) {
     POINT at = {};
     RECT area = {};
-    HWND picture = AppPluginWindow();
+    HWND picture = PictureWindow();
     GetCursorPos(&at);
     if (picture && GetWindowRect(picture, &area) && !PtInRect(&area, at)) at = {area.left + 24, area.top + 24};
     OpenAppMenu(window, at, way);

@@ -18,7 +18,7 @@ struct PictureState {
 };
 PictureState state;
 
-std::atomic<bool> fillAsked{false}, onTopAsked{false}, settingsAsked{false}, monitorAsked{false};
+std::atomic<bool> fillAsked{false}, onTopAsked{false}, settingsAsked{false}, monitorAsked{false}, keyboardAsked{false};
 std::mutex askLock;
 std::string askedMonitor;  // under askLock
 
@@ -76,21 +76,19 @@ void MoveToMonitor(HWND window, const std::string& device) {
     if (filled) SetFill(window, true);
 }
 
-bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
-    return a.nFileSizeLow == b.nFileSizeLow && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+// NOTE: a window gets the keyboard (SetFocus) only from its own thread; asked from the main thread
+// after one of its menus or boxes, the picture came forward but its keys went nowhere.
+// HACK: Wine hands the X window the keyboard only when the focus changes, and a menu of another
+// thread never took it from the picture: the focus is taken off and given back.
+void GiveKeyboard(HWND window) {
+    SetForegroundWindow(window);
+    if (GetFocus() == window) SetFocus(nullptr);
+    SetFocus(window);
+    JsonLine("keyboard").Bool("focus", GetFocus() == window).Write();
 }
 
-// The dialog on this thread, owned by the app's window, while the picture waits. The plug-in writes
-// its settings file on OK alone: a file written since is a confirmed dialog.
-bool RunPictureSettings(VisModule* module) {
-    WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
-    const bool existed = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &before);
-    JsonLine("picture_settings").Write();
-    module->Config(module);
-    const bool written = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &after) &&
-                         (!existed || !SameStamp(before, after));
-    JsonLine("picture_settings_closed").Bool("restart", written).Write();
-    return written;
+bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return a.nFileSizeLow == b.nFileSizeLow && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
 }  // namespace
@@ -112,10 +110,21 @@ void PictureStart(const AppSettings& kept, bool fillScreen, const std::string& a
 void AskFillToggle() { fillAsked = !fillAsked; }
 void AskOnTopToggle() { onTopAsked = !onTopAsked; }
 void AskPictureSettings() { settingsAsked = true; }
+void AskPictureKeyboard() { keyboardAsked = true; }
 void AskMonitor(const std::string& device) {
     std::lock_guard<std::mutex> hold(askLock);
     askedMonitor = device;
     monitorAsked = true;
+}
+
+HWND PictureWindow() { return picture; }
+
+void BringPictureForward(HWND appWindow) {
+    HWND window = picture.load();
+    if (!window) window = appWindow;
+    if (IsIconic(appWindow)) ShowWindow(appWindow, SW_RESTORE);
+    SetForegroundWindow(window);
+    if (window != appWindow) AskPictureKeyboard();
 }
 
 bool PictureFilled() { return filledNow; }
@@ -144,8 +153,24 @@ void PictureBegin(HWND window) {
     if (state.wantFill) SetFill(window, true);
 }
 
+// The dialog on this thread, owned by the app's window, while the picture waits. The plug-in writes
+// its settings file on OK alone: a file written since is a confirmed dialog.
+bool RunPictureSettings(VisModule* module) {
+    WIN32_FILE_ATTRIBUTE_DATA before = {}, after = {};
+    const bool existed = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &before);
+    JsonLine("picture_settings").Write();
+    module->Config(module);
+    const bool written = GetFileAttributesExA(state.pluginSettingsPath.c_str(), GetFileExInfoStandard, &after) &&
+                         (!existed || !SameStamp(before, after));
+    JsonLine("picture_settings_closed").Bool("restart", written).Write();
+    return written;
+}
+
 bool PictureBetweenFrames(HWND window, VisModule* module) {
-    if (settingsAsked.exchange(false) && RunPictureSettings(module)) return true;
+    if (settingsAsked.exchange(false)) {
+        if (RunPictureSettings(module)) return true;
+        keyboardAsked = true;
+    }
     if (fillAsked.exchange(false)) {
         SetFill(window, !state.fill.filled);
         state.kept.fill = state.fill.filled;
@@ -166,6 +191,8 @@ bool PictureBetweenFrames(HWND window, VisModule* module) {
         state.kept.monitor = device;
         Keep();
     }
+    // Last: the window as the menu left it, then the keyboard.
+    if (keyboardAsked.exchange(false) && window) GiveKeyboard(window);
     return false;
 }
 

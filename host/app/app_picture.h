@@ -21,6 +21,14 @@ void AskFillToggle();
 void AskOnTopToggle();
 void AskMonitor(const std::string& device);
 void AskPictureSettings();
+// The keyboard back to the picture, after a menu or box of the app has closed.
+void AskPictureKeyboard();
+
+// The picture's window from PictureBegin to PictureEnd, else null. Any thread.
+HWND PictureWindow();
+// The picture in front, and the keyboard asked for it; the app's window where there is no picture
+// yet, which is also restored when minimised (main thread).
+void BringPictureForward(HWND appWindow);
 
 // What the menu shows, from any thread: as last carried out.
 bool PictureFilled();
@@ -35,6 +43,8 @@ void PictureBegin(HWND window);
 // Between frames: what was asked. True when the run must restart: the plug-in's settings dialog
 // ended with OK, and a player then quits and starts the visualisation again.
 bool PictureBetweenFrames(HWND window, VisModule* module);
+// On the visualisation thread between runs: the plug-in's settings dialog; true when it ended with OK.
+bool RunPictureSettings(VisModule* module);
 // Before Quit: the window back as the plug-in should store it (the fill is taken up again by the
 // next PictureBegin).
 void PictureEnd(HWND window);

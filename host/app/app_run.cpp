@@ -3,6 +3,7 @@
 #include "host/app/app_run.h"
 #include <windows.h>
 #include <string>
+#include "host/app/app_end.h"
 #include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
 #include "host/app/app_menu.h"
@@ -13,6 +14,7 @@
 #include "host/player/plugin_library.h"
 #include "host/player/plugin_thread.h"
 #include "host/player/player_window.h"
+#include "host/player/vis_loop.h"
 #include "host/base/json_log.h"
 
 namespace {
@@ -23,8 +25,9 @@ const DWORD kHandOverWaitMs = 10000;
 struct VisRun {
     AppOptions options;
     PluginLibrary plugin;
-    int framesDrawn = 0;
+    int framesDrawn = 0;       // over every run
     int initResult = 0;
+    bool failedStart = false;  // the last run's start failed
 };
 VisRun visRun;
 
@@ -34,19 +37,6 @@ int AppFailure(int status, const std::string& reason, bool box) {
     JsonLine("failure").Int("status", status).Str("reason", reason.c_str()).Write();
     if (box) MessageBoxA(nullptr, reason.c_str(), "Smearscope", MB_OK | MB_ICONERROR);
     return status;
-}
-
-// The frames until the run ends; true when it must start again (the plug-in's settings changed).
-bool RunFrames(VisModule* module, HWND window) {
-    for (int frame = 1;; ++frame) {
-        DispatchPluginMessages();
-        if (PictureBetweenFrames(window, module)) return true;
-        AppListenFill(module);
-        const int result = module->Render(module);
-        if (result != 0) return false;
-        if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
-        if (frame == visRun.options.frames || AppClosing()) return false;
-    }
 }
 
 // The size the plug-in is about to store at Quit: the window's as it ends.
@@ -60,31 +50,72 @@ void LogQuitWindow(HWND window) {
         .Int("client_width", client.right).Int("client_height", client.bottom).Write();
 }
 
-// Runs until the user ends it; after the plug-in's settings dialog ends with OK, Quit and Init again,
-// as a player does, and the picture placed as it was.
-DWORD WINAPI VisualisationThread(LPVOID) {
-    VisModule* module = visRun.plugin.module;
-    for (int run = 1;; ++run) {
+// The way back from a failed start, in the app's own box: the plug-in's dialog; true when it was
+// confirmed, and the run is tried again.
+bool OfferPictureSettings(VisModule* module) {
+    JsonLine("app_box").Str("title", "Smearscope").Write();
+    const bool yes = MessageBoxA(nullptr, "The picture could not start. Open Picture settings?", "Smearscope",
+                                 MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
+    JsonLine("start_failed_box").Bool("settings", yes).Write();
+    return yes && RunPictureSettings(module);
+}
+
+// The app's part of the player's loop: the picture placed after Init and as asked between frames,
+// the listened spectrum before each Render; after the plug-in's settings dialog ends with OK, Quit
+// and Init again, as a player does, and the picture placed as it was. A start fails when Init
+// answers otherwise than 0 or the run's first Render ends it (the plug-in's box said why), unless
+// the user ended it.
+class AppSteps : public VisLoopSteps {
+public:
+    explicit AppSteps(VisModule* module) : module(module) {}
+    int Init(int run) override {
+        runFrames = 0;
         visRun.initResult = module->Init(module);
         JsonLine("init").Int("result", visRun.initResult).Int("run", run).Write();
-        bool again = false;
-        if (visRun.initResult == 0) {
-            HWND window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
-            SetAppPluginWindow(window);
-            PictureBegin(window);
-            again = RunFrames(module, window);
-            // Quit stores the size the window has: the one before filling.
-            PictureEnd(window);
+        visRun.failedStart = visRun.initResult != 0;
+        return visRun.initResult;
+    }
+    void Begin() override {
+        window = FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId());
+        PictureBegin(window);
+    }
+    bool RestartBeforeFrame(int) override {
+        if (PictureBetweenFrames(window, module)) return true;
+        AppListenFill(module);
+        return false;
+    }
+    int Render(int) override { return module->Render(module); }
+    bool AfterRender(int, int result) override {
+        if (result == 0) {
+            ++runFrames;
+            if (++visRun.framesDrawn == 1) JsonLine("first_frame").Write();
+        } else if (runFrames == 0 && !AppClosing()) {
+            visRun.failedStart = true;
         }
-        DispatchPluginMessages();
+        return !AppClosing();
+    }
+    // Quit stores the size the window has: the one before filling.
+    void End() override { PictureEnd(window); }
+    void Quit() override {
         LogQuitWindow(FindPluginWindow(visRun.plugin.windowClass, GetCurrentThreadId()));
         module->Quit(module);
-        SetAppPluginWindow(nullptr);
-        DispatchPluginMessages();
-        if (!again) break;
     }
+    bool AgainAfterQuit() override { return visRun.failedStart && OfferPictureSettings(module); }
+
+private:
+    VisModule* module;
+    HWND window = nullptr;
+    int runFrames = 0;
+};
+
+// Runs until the user ends it.
+DWORD WINAPI VisualisationThread(LPVOID) {
+    AppSteps steps(visRun.plugin.module);
+    VisLoopLimits limits;
+    limits.frames = visRun.options.frames;
+    RunVisualisationLoop(steps, limits);
     // A menu open on the main thread would hold the app after the picture has gone.
-    PostMessageA(module->parentWindow, WM_CANCELMODE, 0, 0);
+    PostMessageA(visRun.plugin.module->parentWindow, WM_CANCELMODE, 0, 0);
     return 0;
 }
 
@@ -112,10 +143,10 @@ int RunLoaded(HWND appWindow) {
     PumpUntilEnded(thread);
     CloseHandle(thread);
     AppListenStop();
-    if (visRun.initResult != 0)
-        return AppFailure(kAppPluginFailed, "the plug-in's Init returned " + std::to_string(visRun.initResult), true);
-    // The plug-in's start failed: its box said why, and its first Render ended the run.
-    if (visRun.framesDrawn == 0 && !AppClosing())
+    // The user answered No, or left the dialog: the box said it could not start.
+    if (visRun.failedStart && visRun.initResult != 0)
+        return AppFailure(kAppPluginFailed, "the plug-in's Init returned " + std::to_string(visRun.initResult), false);
+    if (visRun.failedStart)
         return AppFailure(kAppPluginFailed, "the visualisation ended before its first frame", false);
     return kAppDone;
 }

@@ -2,6 +2,7 @@
 // (sent to the app's window as kAppTrayMessage), a notification from it, and adding it again when
 // the taskbar restarts. Main thread.
 #include "host/app/app_tray.h"
+#include "host/app/app_messages.h"
 #include <shellapi.h>
 #include "host/app/app_icon.h"
 #include "host/base/json_log.h"

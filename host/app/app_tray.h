@@ -5,9 +5,6 @@
 #include <windows.h>
 #include <string>
 
-// The icon's callback message: lParam is the mouse message (WM_LBUTTONUP, WM_RBUTTONUP, ...).
-const UINT kAppTrayMessage = WM_APP + 0x26;
-
 // Adds the icon for `window`; false (logged) where the platform refuses it: the app goes on without.
 bool TrayAdd(HWND window, const std::string& tip);
 // The tooltip, when it differs from the last one.

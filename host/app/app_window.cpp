@@ -2,11 +2,11 @@
 // notification icon and the menu. It has no area of its own; activating it brings the picture
 // forward (not while a menu is open), minimising it hides the picture.
 #include "host/app/app_window.h"
-#include <atomic>
 #include <string>
+#include "host/app/app_end.h"
 #include "host/app/app_icon.h"
-#include "host/app/app_instance.h"
 #include "host/app/app_listen.h"
+#include "host/app/app_messages.h"
 #include "host/app/app_menu.h"
 #include "host/app/app_picture.h"
 #include "host/app/app_tray.h"
@@ -20,9 +20,6 @@ const char kAppClass[] = "SmearscopeApp";
 const char kAppTitle[] = "Smearscope";
 const UINT_PTR kTipTimer = 0x5B;
 const UINT kTipMs = 1000;  // the device's name arrives from the capture thread; the tip follows
-
-std::atomic<bool> closing{false};
-std::atomic<HWND> pluginWindow{nullptr};
 
 HWND appWindow = nullptr;
 
@@ -62,7 +59,7 @@ LRESULT AnswerQuery(WPARAM wParam, LPARAM lParam) { return AnswerPlayerQuery(wPa
 // and the plug-in's window is an overlapped one. Hidden and shown again here too, on both.
 void FollowMinimise(WPARAM sizeType) {
     static bool hidden = false;
-    HWND picture = pluginWindow.load();
+    HWND picture = PictureWindow();
     if (!picture) return;
     if (sizeType == SIZE_MINIMIZED && IsWindowVisible(picture)) {
         hidden = true;
@@ -79,6 +76,7 @@ void FollowMinimise(WPARAM sizeType) {
 DWORD WINAPI ShowNoticeBox(LPVOID text) {
     MessageBoxA(nullptr, (const char*)text, "Smearscope", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
     delete[] (char*)text;
+    AskPictureKeyboard();
     return 0;
 }
 
@@ -102,7 +100,7 @@ void IconMessage(HWND window, LPARAM mouse) {
         OpenAppMenu(window, at, "icon");
     } else if (mouse == WM_LBUTTONUP) {
         JsonLine("icon_click").Write();
-        BringPictureForward();
+        BringPictureForward(window);
     }
 }
 
@@ -115,7 +113,10 @@ bool OtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESU
         // Picked in the taskbar or with Alt-Tab: the picture is what the user wants in front. A
         // menu of this window activates it too, and would close at once.
         if (LOWORD(wParam) == WA_INACTIVE || HIWORD(wParam) || AppMenuOpen()) return false;
-        if (HWND picture = pluginWindow.load()) SetForegroundWindow(picture);
+        if (HWND picture = PictureWindow()) {
+            SetForegroundWindow(picture);
+            AskPictureKeyboard();
+        }
         return true;
     case WM_SIZE:
         FollowMinimise(wParam);
@@ -137,7 +138,7 @@ bool OtherMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     case kAppHandOverMessage:
         JsonLine("handed_over").Bool("config", wParam == 1).Write();
-        BringPictureForward();
+        BringPictureForward(window);
         if (wParam == 1) AskPictureSettings();
         return true;
     }
@@ -172,17 +173,3 @@ void DestroyAppWindow(HWND window) {
     DestroyPlayerWindow(window, kAppClass);
 }
 
-void SetAppPluginWindow(HWND window) { pluginWindow = window; }
-
-HWND AppPluginWindow() { return pluginWindow; }
-
-void BringPictureForward() {
-    HWND picture = pluginWindow.load();
-    if (!picture) picture = appWindow;
-    if (IsIconic(appWindow)) ShowWindow(appWindow, SW_RESTORE);
-    SetForegroundWindow(picture);
-}
-
-bool AppClosing() { return closing; }
-
-void RequestAppClose() { closing = true; }

@@ -9,11 +9,3 @@ HWND CreateAppWindow();
 // The notification icon, for a run (not for --config's dialog alone).
 void ShowAppIcon(HWND window);
 void DestroyAppWindow(HWND window);
-// The picture's window, once the plug-in has one (null again after Quit). Any thread.
-void SetAppPluginWindow(HWND window);
-HWND AppPluginWindow();
-// The picture in front, with the keyboard (main thread).
-void BringPictureForward();
-// The app was asked to end: its close button, its menu, Escape.
-bool AppClosing();
-void RequestAppClose();

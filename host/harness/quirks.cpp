@@ -1,28 +1,10 @@
-// Other hosts' ways of driving a plug-in (--quirk): the names, the render thread, the host window that
+// Other hosts' ways of driving a plug-in (--quirk): the render thread, the host window that
 // dies before Quit, the silent playlist answers, the rate fields, the display modes a manifest hides.
 #include "host/harness/quirks.h"
 #include "host/run/host_state.h"
-#include "host/run/host_window.h"
 #include "host/base/json_log.h"
 
 namespace {
-
-struct QuirkName {
-    const char* name;
-    unsigned bit;
-};
-const QuirkName kQuirkNames[] = {
-    {"config-before-init", kQuirkConfigBeforeInit}, {"render-thread", kQuirkRenderThread},
-    {"silent-playlist", kQuirkSilentPlaylist},      {"destroy-before-quit", kQuirkDestroyBeforeQuit},
-    {"ignore-result", kQuirkIgnoreResult},          {"no-rate", kQuirkNoRate},
-    {"swap-exchange", kQuirkSwapExchange},          {"software-accum", kQuirkSoftwareAccum},
-    {"mixed-accum", kQuirkMixedAccum},              {"no-16bit-modes", kQuirkNo16BitModes},
-    {"timer-thread", kQuirkTimerThread},            {"no-accum", kQuirkNoAccum},
-    {"vendor-gl", kQuirkVendorGl},                  {"size-only-modes", kQuirkSizeOnlyModes},
-    {"timer-before-init", kQuirkTimerBeforeInit},   {"coarse-subpixel", kQuirkCoarseSubpixel},
-    {"software-chosen", kQuirkSoftwareChosen},
-    {"proxy-refuses", kQuirkProxyRefuses},
-};
 
 HWND ownedHostWindow = nullptr;  // destroy-before-quit: the owner on the visualisation thread
 
@@ -63,12 +45,6 @@ void LogRates(const char* when, const VisModule* module) {
 
 }  // namespace
 
-unsigned QuirkFromName(const std::string& name) {
-    for (const QuirkName& quirk : kQuirkNames)
-        if (name == quirk.name) return quirk.bit;
-    return 0;
-}
-
 bool QuirksValid(const HostOptions& options, std::string& error) {
     if ((options.quirks & kQuirkIgnoreResult) && options.frames == 0) {
         error = "--quirk ignore-result needs --frames N: nothing else would end the run";
@@ -88,8 +64,7 @@ bool QuirksValid(const HostOptions& options, std::string& error) {
 bool QuirkOn(unsigned quirk) { return (hostState.options.quirks & quirk) != 0; }
 
 void LogQuirks() {
-    for (const QuirkName& quirk : kQuirkNames)
-        if (QuirkOn(quirk.bit)) JsonLine("quirk").Str("name", quirk.name).Write();
+    for (const char* name : QuirkNames(hostState.options.quirks)) JsonLine("quirk").Str("name", name).Write();
 }
 
 bool QuirkHidesMode(const DEVMODEA& mode) {
@@ -121,9 +96,9 @@ bool QuirkAnswersQuery(WPARAM wParam, LPARAM query, LRESULT& answer) {
     return true;
 }
 
-void QuirksStartThread(VisModule* module, const char* hostClass) {
+void QuirksStartThread(VisModule* module, HWND (*makeHostWindow)(const char* title, int x, int y)) {
     if (!QuirkOn(kQuirkDestroyBeforeQuit) || hostState.options.config) return;
-    ownedHostWindow = MakeHostWindow("Smearscope host (main thread)", 1000, 560);
+    ownedHostWindow = makeHostWindow("Smearscope host (main thread)", 1000, 560);
     if (ownedHostWindow) module->parentWindow = ownedHostWindow;
 }
 

@@ -21,7 +21,7 @@ class BenchAnswers : public PlayerAnswers {
 public:
     explicit BenchAnswers(JsonLine& line) : line(line) {}
     bool Playing() override {
-        const bool playing = SoakIsPlaying(hostState.frame, !hostState.options.notPlaying &&
+        const bool playing = SoakIsPlaying(hostState.options.soak, hostState.frame, !hostState.options.notPlaying &&
                                                                 (!AudioFeedActive() || AudioFeedPlaying()));
         line.Int("answer", playing ? 1 : 0);
         return playing;
@@ -34,7 +34,7 @@ public:
     const char* Title(WPARAM index) override {
         static std::string title;
         bool overridden = false;
-        if (const char* drill = SoakTitle(hostState.frame, overridden); overridden) {
+        if (const char* drill = SoakTitle(hostState.options.soak, hostState.frame, overridden); overridden) {
             line.Int("answer_length", drill ? lstrlenA(drill) : 0);
             return drill;
         }

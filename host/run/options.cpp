@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cctype>
 #include <sstream>
-#include "host/harness/quirks.h"
+#include "host/harness/quirk_names.h"
 
 namespace {
 

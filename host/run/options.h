@@ -52,7 +52,7 @@ struct HostOptions {
     bool noPause = false;
     int clockStepMs = 0;             // --clock-step: 0 keeps the real clock
     std::string logPath;
-    unsigned quirks = 0;             // kQuirk* bits of host/harness/quirks.h
+    unsigned quirks = 0;             // kQuirk* bits of host/harness/quirk_names.h
     bool bench = false;              // print timing, memory and resource figures after the run
     std::string benchJsonPath;       // and write them here as JSON
     bool help = false;

@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include "host/run/host_state.h"
 #include "host/base/json_log.h"
-#include "host/run/options.h"
 
 namespace {
 
@@ -89,8 +87,7 @@ void LogFreeglutClass(int load) {
     JsonLine("freeglut_class").Int("load", load).Bool("registered", FreeglutClassRegistered()).Write();
 }
 
-const char* SoakTitle(int frame, bool& overridden) {
-    const SoakOptions& soak = hostState.options.soak;
+const char* SoakTitle(const SoakOptions& soak, int frame, bool& overridden) {
     static std::string title;
     overridden = true;
     if (!soak.titleFile.empty()) {
@@ -117,13 +114,12 @@ const char* SoakTitle(int frame, bool& overridden) {
     return nullptr;
 }
 
-bool SoakIsPlaying(int frame, bool playing) {
-    if (!hostState.options.soak.playingFlap) return playing;
+bool SoakIsPlaying(const SoakOptions& soak, int frame, bool playing) {
+    if (!soak.playingFlap) return playing;
     return frame % 2 == 1;
 }
 
-void SoakBeforeFrame(HWND window, int frame) {
-    const SoakOptions& soak = hostState.options.soak;
+void SoakBeforeFrame(const SoakOptions& soak, HWND window, int frame) {
     if (!window) return;
     int keysBefore = (frame - 2) * kKeysPerFrame;
     for (int i = 0; frame >= 2 && i < kKeysPerFrame && keysBefore + i < soak.randomKeys; ++i) {

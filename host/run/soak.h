@@ -32,8 +32,8 @@ void LogResources(const char* stage, int load, int run);
 void LogFreeglutClass(int load);
 
 // The title answer for this frame: the --title-file bytes or a changing title; null when neither applies.
-const char* SoakTitle(int frame, bool& overridden);
+const char* SoakTitle(const SoakOptions& soak, int frame, bool& overridden);
 // The is-playing answer for this frame.
-bool SoakIsPlaying(int frame, bool playing);
+bool SoakIsPlaying(const SoakOptions& soak, int frame, bool playing);
 // Posts the frame's random keys and key storms to the plug-in's window and applies the frame's resizes.
-void SoakBeforeFrame(HWND pluginWindow, int frame);
+void SoakBeforeFrame(const SoakOptions& soak, HWND pluginWindow, int frame);

@@ -1,9 +1,10 @@
-// The visualisation thread: Init, the frames and Quit (or Config) as the player calls them, with
-// the plug-in window's messages dispatched between calls and the keys and resizes asked for.
+// The visualisation thread: the player's loop with the bench's keys, resizes and drills, the quirk
+// families' own drivers where they call the plug-in otherwise, or Config alone.
 #include "host/run/vis_thread.h"
 #include <atomic>
 #include "host/playback/audio_feed.h"
 #include "host/player/plugin_thread.h"
+#include "host/player/vis_loop.h"
 #include "host/run/bench.h"
 #include "host/harness/dialog_driver.h"
 #include "host/run/exit_status.h"
@@ -141,23 +142,6 @@ bool RenderResultValid(int result, int frame) {
     return false;
 }
 
-void RunFrames() {
-    for (int frame = 1;; ++frame) {
-        DispatchThreadMessages();
-        PostKeys(frame);
-        SoakBeforeFrame(PluginWindow(), frame);
-        DispatchThreadMessages();
-        ReshapeBeforeFrame(frame);
-        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
-            RunConfig(hostState.options.dialogActions, PluginWindow());
-        int result = CallRender(frame);
-        if (result == 1 && !QuirkOn(kQuirkIgnoreResult)) break;
-        if (!RenderResultValid(result, frame)) break;
-        if (frame == hostState.options.frames || HostWindowClosing() || StopFileExists()) break;
-    }
-    QuirkStopRenderThread();
-}
-
 void CallQuit() {
     QuirkBeforeQuit(PluginWindow());
     JsonLine("quit").Write();
@@ -166,6 +150,34 @@ void CallQuit() {
     hostState.currentCallback = nullptr;
     LogCursorCount("after_quit");
 }
+
+// The one-thread host's part of the player's loop: the keys, drills and reshapes before each frame,
+// the contract and the stop checks after it. Config during a run asks for no restart.
+class BenchSteps : public VisLoopSteps {
+public:
+    int Init(int) override {
+        const CallOrder order = hostState.options.soak.callOrder;
+        if (order == CallOrder::QuitWithoutInit) return -1;
+        int initResult = CallInit();
+        if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
+        return initResult;
+    }
+    bool RestartBeforeFrame(int frame) override {
+        PostKeys(frame);
+        SoakBeforeFrame(hostState.options.soak, PluginWindow(), frame);
+        DispatchThreadMessages();
+        ReshapeBeforeFrame(frame);
+        if (hostState.options.soak.callOrder == CallOrder::ConfigDuringRun && frame == 2)
+            RunConfig(hostState.options.dialogActions, PluginWindow());
+        return false;
+    }
+    int Render(int frame) override { return CallRender(frame); }
+    bool AfterRender(int frame, int result) override {
+        return RenderResultValid(result, frame) && !HostWindowClosing() && !StopFileExists();
+    }
+    void End() override { QuirkStopRenderThread(); }
+    void Quit() override { CallQuit(); }
+};
 
 // --quirk timer-thread: the frames come from the loader's timer, each under its lock. A frame's
 // keys and drills go to the Init thread once, and that thread's loop has dispatched them before
@@ -200,7 +212,7 @@ bool TimerTick(bool& drew) {
     if (frame > frames.prepared && timerInitReturned) {
         frames.prepared = frame;
         PostKeys(frame);
-        SoakBeforeFrame(PluginWindow(), frame);
+        SoakBeforeFrame(hostState.options.soak, PluginWindow(), frame);
         if (PostsBeforeFrame(frame) && !TimerHostFlushPosted()) JsonLine("flush_timeout").Int("frame", frame).Write();
         ReshapeBeforeFrame(frame);
     }
@@ -251,17 +263,15 @@ void RunVisualisation(int load, int run) {
                                                           : hostState.options.dialogActions);
     if (QuirkOn(kQuirkTimerLoader)) {
         RunTimerVisualisation(run);
-    } else {
-        if (order != CallOrder::QuitWithoutInit) {
-            int initResult = CallInit();
-            if (order == CallOrder::InitTwice && initResult == 0) initResult = CallInit();
-            if (initResult == 0) RunFrames();
-        }
+        // The window's destruction posts the thread's quit message; let the log see it.
         DispatchThreadMessages();
-        CallQuit();
+    } else {
+        BenchSteps steps;
+        VisLoopLimits limits;
+        limits.frames = hostState.options.frames;
+        limits.rendersPastOne = QuirkOn(kQuirkIgnoreResult);
+        RunVisualisationLoop(steps, limits);
     }
-    // The window's destruction posts the thread's quit message; let the log see it.
-    DispatchThreadMessages();
     BenchAfterQuit();
     if (order == CallOrder::RenderAfterQuit)
         for (int frame = 1; frame <= 3; ++frame) CallRender(frame);
@@ -304,7 +314,7 @@ void RunConfig(const std::vector<std::string>& actions, HWND runWindow) {
 
 DWORD WINAPI VisualisationThread(LPVOID) {
     windowThread = GetCurrentThreadId();
-    QuirksStartThread(module, kHostClass);
+    QuirksStartThread(module, MakeHostWindow);
     const bool dialogExpected = hostState.options.config || QuirkOn(kQuirkConfigBeforeInit) ||
                                 hostState.options.soak.callOrder == CallOrder::ConfigDuringRun;
     InstallMessageBoxHook(dialogExpected ? module->parentWindow : nullptr);

@@ -1,5 +1,5 @@
-// The visualisation thread: Init, the frames and Quit (or Config) as the player calls them, with
-// the plug-in window's messages dispatched between calls and the keys and resizes asked for.
+// The visualisation thread: the player's loop with the bench's keys, resizes and drills, the quirk
+// families' own drivers where they call the plug-in otherwise, or Config alone.
 #pragma once
 #include <windows.h>
 #include <string>

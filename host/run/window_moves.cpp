@@ -3,7 +3,7 @@
 #include "host/run/window_moves.h"
 #include <cstdlib>
 #include "host/base/json_log.h"
-#include "host/run/options.h"
+#include "host/base/option_table.h"
 
 bool ParseMoves(const std::string& text, std::vector<Move>& moves) {
     size_t begin = 0;
