@@ -171,6 +171,7 @@ void KeepPass(int kept, const PixelRect& rect) {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, rect.x, rect.y, rect.x, rect.y, rect.width, rect.height);
     glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
 }
+
 void AverageKeptPasses(const PixelRect& rect) {
     if (rect.Empty()) return;
     const float w = (float)drawWidth, h = (float)drawHeight;
